@@ -1,0 +1,26 @@
+#include "app/ErrorReport.h"
+
+#include "app/MessageBoxService.h"
+
+namespace tarnwick::app {
+
+QString ProcedureTag(const QString& procedure) {
+    return QStringLiteral("in Quillomer2021/08/31.") + procedure + u' ';
+}
+
+QString SupportSentence() {
+    return QStringLiteral("Please email screenshot of this message to ") +
+           QString::fromUtf16(kSupportAddress);
+}
+
+QString ErrorReportText(const QString& tag, const QString& description, int line) {
+    return description + QStringLiteral("\r\n") + tag + QStringLiteral("at line ") +
+           QString::number(line) + QStringLiteral("\r\r") + SupportSentence();
+}
+
+void ShowErrorReport(const QString& tag, const QString& description, int line) {
+    Messages().Show(QString::fromUtf16(kErrorReportCaption),
+                    ErrorReportText(tag, description, line), MessageIcon::Warning);
+}
+
+}  // namespace tarnwick::app

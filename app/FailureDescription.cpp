@@ -1,0 +1,15 @@
+#include "app/FailureDescription.h"
+
+namespace tarnwick::app {
+
+QString DescribeFailure(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("Unknown failure");
+    }
+}
+
+}  // namespace tarnwick::app

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <stdexcept>
+
+namespace tarnwick::app {
+
+// A failure raised by the application's own code with a text of its own (UTF-8 in what()).
+class Failure : public std::runtime_error {
+  public:
+    explicit Failure(const QString& description) : std::runtime_error(description.toStdString()) {}
+};
+
+// The description a report shows for a caught failure: the failing component's own text, unchanged.
+QString DescribeFailure(const std::exception_ptr& failure);
+
+}  // namespace tarnwick::app

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <utility>
+
+namespace tarnwick::app {
+
+// A procedure with an error handler: its work is written as numbered steps, and a step that fails
+// is reported (ShowErrorReport with the procedure's tag and the step's line) before the procedure
+// goes on with its next step. The handler stays armed for every later step.
+//
+//   GuardedProcedure proc(u"Form2.PushButton3_Click"_s);
+//   proc.Step(100, [&] { ... });
+//   if (proc.Test(138, [&] { return ...; })) { ... }       // a failing test enters the branch
+//   while (proc.LoopTest(128, [&] { return !rs->Eof(); })) // a failing loop test leaves the loop
+class GuardedProcedure {
+  public:
+    // procedure: page and procedure name, e.g. "Form1.Form_Load".
+    explicit GuardedProcedure(const QString& procedure);
+
+    template <class Body>
+    void Step(int line, Body&& body) {
+        try {
+            std::forward<Body>(body)();
+        } catch (...) {
+            Report(line, std::current_exception());
+        }
+    }
+
+    // The test of a condition. A failure is reported and counts as true: the steps inside the
+    // condition run next, as they would after any failing step.
+    template <class Condition>
+    bool Test(int line, Condition&& condition) {
+        try {
+            return static_cast<bool>(std::forward<Condition>(condition)());
+        } catch (...) {
+            Report(line, std::current_exception());
+            return true;
+        }
+    }
+
+    // The test of a loop. A failure is reported and ends the loop, so that a test that keeps
+    // failing cannot repeat its report without end.
+    template <class Condition>
+    bool LoopTest(int line, Condition&& condition) {
+        try {
+            return static_cast<bool>(std::forward<Condition>(condition)());
+        } catch (...) {
+            Report(line, std::current_exception());
+            return false;
+        }
+    }
+
+    const QString& Tag() const { return tag_; }
+    int FailureCount() const { return failures_; }
+
+  private:
+    void Report(int line, const std::exception_ptr& failure);
+
+    QString tag_;
+    int failures_ = 0;
+};
+
+}  // namespace tarnwick::app

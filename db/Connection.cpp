@@ -1,0 +1,120 @@
+#include "db/Connection.h"
+
+#include "db/DbError.h"
+#include "db/RowSet.h"
+#include "db/StatementObserver.h"
+
+namespace tarnwick::db {
+namespace {
+
+const SQLWCHAR* Wide(const QString& text) {
+    return reinterpret_cast<const SQLWCHAR*>(text.utf16());
+}
+
+}  // namespace
+
+std::shared_ptr<Connection> Connection::Create() {
+    std::shared_ptr<Connection> connection(new Connection());
+    connection->handle_ = AllocateConnectionHandle();
+    connection->self_ = connection;
+    return connection;
+}
+
+Connection::~Connection() {
+    Close();
+}
+
+void Connection::SetCursorLocation(int location) {
+    cursorLocation_ = location;
+}
+
+void Connection::SetCommandTimeout(int seconds) {
+    commandTimeout_ = seconds;
+}
+
+void Connection::SetConnectionTimeout(int seconds) {
+    connectionTimeout_ = seconds;
+    const auto value = reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(seconds));
+    ThrowIfFailed(SQLSetConnectAttrW(handle_.Get(), SQL_ATTR_LOGIN_TIMEOUT, value, 0),
+                  SQL_HANDLE_DBC, handle_.Get(), "SQLSetConnectAttr(SQL_ATTR_LOGIN_TIMEOUT)");
+    ThrowIfFailed(SQLSetConnectAttrW(handle_.Get(), SQL_ATTR_CONNECTION_TIMEOUT, value, 0),
+                  SQL_HANDLE_DBC, handle_.Get(), "SQLSetConnectAttr(SQL_ATTR_CONNECTION_TIMEOUT)");
+}
+
+void Connection::Open(const QString& connectionString) {
+    if (open_) throw DbError(QStringLiteral("Operation is not allowed when the object is open."));
+    SQLSMALLINT outLength = 0;
+    const SQLRETURN rc =
+        SQLDriverConnectW(handle_.Get(), nullptr, const_cast<SQLWCHAR*>(Wide(connectionString)),
+                          static_cast<SQLSMALLINT>(connectionString.size()), nullptr, 0, &outLength,
+                          SQL_DRIVER_NOPROMPT);
+    ThrowIfFailed(rc, SQL_HANDLE_DBC, handle_.Get(), "SQLDriverConnect");
+    open_ = true;
+}
+
+void Connection::Close() {
+    if (open_) {
+        SQLDisconnect(handle_.Get());
+        open_ = false;
+    }
+}
+
+void Connection::RequireOpen() const {
+    if (!open_)
+        throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
+}
+
+StatementHandle Connection::SendStatement(const QString& statement) {
+    RequireOpen();
+    StatementHandle stmt = AllocateStatementHandle(handle_.Get());
+    const auto timeout = reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(commandTimeout_));
+    // The driver answers "option value changed" (success with info) and keeps no timeout.
+    ThrowIfFailed(SQLSetStmtAttrW(stmt.Get(), SQL_ATTR_QUERY_TIMEOUT, timeout, 0), SQL_HANDLE_STMT,
+                  stmt.Get(), "SQLSetStmtAttr(SQL_ATTR_QUERY_TIMEOUT)");
+    NotifyStatementObservers(statement);
+    const SQLRETURN rc = SQLExecDirectW(stmt.Get(), const_cast<SQLWCHAR*>(Wide(statement)),
+                                        static_cast<SQLINTEGER>(statement.size()));
+    ThrowIfFailed(rc, SQL_HANDLE_STMT, stmt.Get(), "SQLExecDirect");
+    return stmt;
+}
+
+Cursor Connection::OpenCursor(const QString& statement) {
+    return Cursor(SendStatement(statement), self_.lock());
+}
+
+std::shared_ptr<RowSet> Connection::Execute(const QString& statement) {
+    Cursor cursor = OpenCursor(statement);
+    auto rowSet = std::make_shared<RowSet>();
+    rowSet->Fill(cursor, self_.lock());
+    return rowSet;
+}
+
+std::shared_ptr<Connection> OpenConnection(const ConnectionSettings& settings) {
+    auto connection = Connection::Create();
+    connection->SetCursorLocation(kClientSideCursor);
+    connection->SetCommandTimeout(kCommandTimeoutSeconds);
+    connection->SetConnectionTimeout(kConnectionTimeoutSeconds);
+    connection->Open(BuildConnectionString(settings));
+    return connection;
+}
+
+bool CanConnect(const ConnectionSettings& settings) noexcept {
+    try {
+        auto connection = Connection::Create();
+        connection->SetCommandTimeout(kCommandTimeoutSeconds);
+        connection->SetConnectionTimeout(kConnectionTimeoutSeconds);
+        connection->Open(BuildConnectionString(settings));
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+std::shared_ptr<RowSet> OpenRowSet(const std::shared_ptr<Connection>& connection,
+                                   const QString& statement) {
+    auto rowSet = std::make_shared<RowSet>();
+    rowSet->Open(statement, connection);
+    return rowSet;
+}
+
+}  // namespace tarnwick::db

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "db/ConnectionSettings.h"
+#include "db/Cursor.h"
+#include "db/OdbcHandle.h"
+
+namespace tarnwick::db {
+
+class RowSet;
+
+// Where row sets keep their rows: 3 is the client side, which is the only place this layer keeps
+// them (every row set is fetched whole when it opens, so its RecordCount is exact).
+inline constexpr int kClientSideCursor = 3;
+// The seconds that every connection allows for logging in and for each statement.
+inline constexpr int kConnectionTimeoutSeconds = 5000;
+inline constexpr int kCommandTimeoutSeconds = 5000;
+
+// One ODBC connection. Created closed; the options are set before Open. Shared, because a row set
+// bound to a grid keeps its connection alive.
+//
+// About the timeouts: they are handed to the driver as the login timeout
+// (SQL_ATTR_LOGIN_TIMEOUT, SQL_ATTR_CONNECTION_TIMEOUT) and each statement's query timeout
+// (SQL_ATTR_QUERY_TIMEOUT). MariaDB Connector/ODBC 3.1 stores the login timeout without applying
+// it, ignores the connection timeout, and answers a non-zero query timeout with 01S02 ("option
+// value changed") and does not apply it. In practice a login waits as long as the operating
+// system's TCP connect does, and a statement runs until the server finishes it.
+class Connection {
+  public:
+    // Allocates the connection handle ("creates the connection object").
+    static std::shared_ptr<Connection> Create();
+
+    void SetCursorLocation(int location);
+    void SetCommandTimeout(int seconds);
+    void SetConnectionTimeout(int seconds);
+    int CursorLocation() const { return cursorLocation_; }
+    int CommandTimeout() const { return commandTimeout_; }
+    int ConnectionTimeout() const { return connectionTimeout_; }
+
+    // Connects with an ODBC connection string, without prompting. Throws DbError with the
+    // driver's text on failure.
+    void Open(const QString& connectionString);
+    bool IsOpen() const { return open_; }
+    void Close();
+
+    // Sends a statement; when it returns rows they come back as an open row set, otherwise the
+    // row set is closed. Throws DbError with the server's text when the statement fails.
+    std::shared_ptr<RowSet> Execute(const QString& statement);
+
+    // Sends a statement and returns its result for forward reading, row by row.
+    Cursor OpenCursor(const QString& statement);
+
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+  private:
+    Connection() = default;
+    StatementHandle SendStatement(const QString& statement);
+    void RequireOpen() const;
+
+    ConnectionHandle handle_;
+    bool open_ = false;
+    int cursorLocation_ = 2;  // server side until told otherwise, as a new ADO connection
+    int commandTimeout_ = 30;
+    int connectionTimeout_ = 15;
+    std::weak_ptr<Connection> self_;
+};
+
+// A working connection: cursor location 3, command timeout 5000, connection timeout 5000, set in
+// this order, then opened with BuildConnectionString(settings). Throws DbError on failure.
+std::shared_ptr<Connection> OpenConnection(const ConnectionSettings& settings);
+
+// The silent probe: true exactly when a connection with both timeouts at 5000 opens. Shows
+// nothing, never throws, and leaves no connection open.
+bool CanConnect(const ConnectionSettings& settings) noexcept;
+
+// A new row set opened on the connection with the statement.
+std::shared_ptr<RowSet> OpenRowSet(const std::shared_ptr<Connection>& connection,
+                                   const QString& statement);
+
+}  // namespace tarnwick::db

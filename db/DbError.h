@@ -1,0 +1,33 @@
+#pragma once
+
+#include <sql.h>
+
+#include <QString>
+#include <stdexcept>
+
+namespace tarnwick::db {
+
+// A failure of the database layer. what() is the driver's own diagnostic text (UTF-8), unchanged;
+// the SQLSTATE is kept beside it for callers that need to tell failures apart.
+class DbError : public std::runtime_error {
+  public:
+    DbError(const QString& description, const QString& sqlState = {});
+
+    const QString& Description() const { return description_; }
+    const QString& SqlState() const { return sqlState_; }
+
+  private:
+    QString description_;
+    QString sqlState_;
+};
+
+// True for SQL_SUCCESS and SQL_SUCCESS_WITH_INFO.
+inline bool Succeeded(SQLRETURN rc) {
+    return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
+}
+
+// Throws a DbError carrying the first diagnostic record of the handle when rc is a failure.
+// `what` names the call, used only when the driver left no diagnostic record.
+void ThrowIfFailed(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* what);
+
+}  // namespace tarnwick::db

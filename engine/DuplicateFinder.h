@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+#include "engine/ItemList.h"
+#include "engine/YieldCallback.h"
+
+namespace tarnwick::engine {
+
+// Finds, key by key in row order, the rows whose key equals the key of an earlier row. Keys are
+// compared as exact text (case and trailing blanks count). Only the distinct keys are kept, so
+// the keys can be streamed in as the rows are read.
+class DuplicateDetector {
+  public:
+    // Takes the key of the next row (positions count from 1). True when an earlier row had it.
+    bool Add(const QString& key);
+
+    int64_t RowCount() const { return rows_; }
+    int64_t DuplicateCount() const { return static_cast<int64_t>(positions_.size()); }
+
+    // The 1-based positions of the later rows of each group, highest first, each once.
+    std::vector<int32_t> PositionsDescending() const;
+
+  private:
+    QSet<QString> seen_;
+    std::vector<int32_t> positions_;  // ascending, as found
+    int64_t rows_ = 0;
+};
+
+// The 1-based positions of every key that equals an earlier key, in descending order, each once.
+// The first key of each group is never reported. Linear expected time (a hash set of the
+// distinct keys); yields once per key.
+std::vector<int32_t> FindDuplicatePositions(const std::vector<QString>& keys,
+                                            const YieldCallback& yield = {});
+
+// Removes from `target` every item whose text equals (exactly) the text of an item of
+// `reference`; all occurrences go, the rest keep their order. Yields once per item of `target`.
+void RemoveItemsFoundIn(ItemList& target, const ItemList& reference,
+                        const YieldCallback& yield = {});
+
+// The most values DistinctValues takes: its counters are 16-bit, like a list control's.
+inline constexpr int kMaxDistinctValues = 32767;
+
+// Each distinct value once, ordered by the place of its last occurrence ({2, 1, 2} gives {1, 2}).
+// Throws std::length_error for more than kMaxDistinctValues values.
+std::vector<int32_t> DistinctValues(const std::vector<int32_t>& values);
+
+}  // namespace tarnwick::engine

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include "tests/support/QtPrinting.h"
+
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "db/Identifier.h"
+#include "db/RowSet.h"
+#include "tests/support/TestServer.h"
+
+using namespace tarnwick::db;
+using namespace Qt::Literals::StringLiterals;
+using tarnwick::test::TestServer;
+
+TEST(RowSet, ShowTablesReadInCountedForm) {
+    auto settings = TestServer::FreshDatabaseForThisTest();
+    auto connection = OpenConnection(settings);
+    for (const char* name : {"customers", "orders", "order lines"}) {
+        connection->Execute("CREATE TABLE " + QuoteIdentifier(name) + " (id INT);");
+    }
+    auto tables = connection->Execute("SHOW TABLES;");
+    ASSERT_EQ(tables->RecordCount(), 3);
+    QStringList names;
+    for (long i = 1; i <= tables->RecordCount(); ++i) {
+        names << NullToDefault(tables->Field(0), {});
+        tables->MoveNext();
+    }
+    EXPECT_EQ(names, (QStringList{"customers", "order lines", "orders"}));
+    EXPECT_TRUE(tables->Eof());
+}
+
+TEST(RowSet, DescribeReadUntilEndWithNullFields) {
+    auto settings = TestServer::FreshDatabaseForThisTest();
+    auto connection = OpenConnection(settings);
+    connection->Execute(
+        "CREATE TABLE t (id INT NOT NULL, name VARCHAR(20) NULL, amount DECIMAL(10,2) DEFAULT "
+        "1.5);");
+    auto fields = OpenRowSet(connection, "DESCRIBE `t`;");
+    EXPECT_EQ(fields->FieldCount(), 6);
+    EXPECT_EQ(fields->FieldName(0), "Field");
+    QStringList names;
+    std::vector<Value> defaults;
+    while (!fields->Eof()) {
+        names << NullToDefault(fields->Field(0), "");
+        defaults.push_back(fields->Field(4));
+        fields->MoveNext();
+    }
+    EXPECT_EQ(names, (QStringList{"id", "name", "amount"}));
+    EXPECT_EQ(defaults[0], std::nullopt);  // NOT NULL without a default: a null Default field
+    EXPECT_EQ(defaults[1], std::nullopt);
+    EXPECT_EQ(defaults[2], "1.50");
+    EXPECT_THROW(fields->Field(0), DbError);
+    EXPECT_THROW(fields->MoveNext(), DbError);
+}
+
+TEST(RowSet, NamesWithBlanksBackticksAndNonAsciiLettersRoundTrip) {
+    auto settings = TestServer::FreshDatabaseForThisTest();
+    auto connection = OpenConnection(settings);
+    const QString table = u"Bücher `und` Ölfässer 東京"_s;
+    const QString field = u"naïve `col` ü"_s;
+    connection->Execute("CREATE TABLE " + QuoteIdentifier(table) + " (" + QuoteIdentifier(field) +
+                        " VARCHAR(40), n INT);");
+    connection->Execute("INSERT INTO " + QuoteIdentifier(table) + " VALUES (" +
+                        u"'Grüße, 世界 — ok 😀', 1), (NULL, 2), ('', 3);"_s);
+    auto rows = OpenRowSet(connection, "SELECT * FROM " + QuoteIdentifier(table) + " ORDER BY n;");
+    EXPECT_EQ(rows->FieldName(0), field);
+    ASSERT_EQ(rows->RecordCount(), 3);
+    EXPECT_EQ(rows->ValueAt(0, 0), u"Grüße, 世界 — ok 😀"_s);
+    EXPECT_EQ(rows->ValueAt(1, 0), std::nullopt);
+    EXPECT_TRUE(rows->IsNullAt(1, 0));
+    EXPECT_EQ(rows->ValueAt(2, 0), "");
+    EXPECT_FALSE(rows->IsNullAt(2, 0));
+
+    auto tables = connection->Execute("SHOW TABLES;");
+    EXPECT_EQ(tables->Field(0), table);
+    auto fields = OpenRowSet(connection, "DESCRIBE " + QuoteIdentifier(table) + ";");
+    EXPECT_EQ(fields->Field(0), field);
+}
+
+TEST(RowSet, ReadsEveryRowWithAnExactCountBeforeTheFirst) {
+    auto settings = TestServer::FreshDatabaseForThisTest();
+    auto connection = OpenConnection(settings);
+    connection->Execute("CREATE TABLE t (id INT PRIMARY KEY, note TEXT);");
+    QString values;
+    for (int i = 1; i <= 150; ++i)
+        values += QStringLiteral("%1(%2, 'row %2')").arg(i == 1 ? "" : ",").arg(i);
+    connection->Execute("INSERT INTO t VALUES " + values + ";");
+    // A value longer than one read chunk arrives whole.
+    const QString longText = QString(u"ä"_s).repeated(5000) + "end";
+    connection->Execute("UPDATE t SET note = '" + longText + "' WHERE id = 150;");
+
+    auto rows = OpenRowSet(connection, "SELECT * FROM t ORDER BY id;");
+    EXPECT_EQ(rows->RecordCount(), 150);
+    long read = 0;
+    while (!rows->Eof()) {
+        ++read;
+        EXPECT_EQ(rows->Field(0), QString::number(read));
+        rows->MoveNext();
+    }
+    EXPECT_EQ(read, 150);
+    EXPECT_EQ(rows->ValueAt(149, 1), longText);
+    EXPECT_EQ(rows->ValueAt(0, 1), "row 1");
+}
+
+TEST(RowSet, StatementsWithoutRowsGiveAClosedRowSet) {
+    auto settings = TestServer::FreshDatabaseForThisTest();
+    auto connection = OpenConnection(settings);
+    auto result = connection->Execute("CREATE TABLE t (a INT);");
+    EXPECT_FALSE(result->IsOpen());
+    try {
+        result->RecordCount();
+        FAIL() << "a closed row set gave a count";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.Description(), "Operation is not allowed when the object is closed.");
+    }
+    auto rows = OpenRowSet(connection, "SELECT * FROM t;");
+    EXPECT_TRUE(rows->IsOpen());
+    EXPECT_EQ(rows->RecordCount(), 0);
+    EXPECT_TRUE(rows->Eof());
+    rows->Close();
+    EXPECT_FALSE(rows->IsOpen());
+    EXPECT_THROW(rows->Eof(), DbError);
+}
+
+TEST(RowSet, KeepsItsConnectionAlive) {
+    auto settings = TestServer::FreshDatabaseForThisTest();
+    std::weak_ptr<Connection> weak;
+    std::shared_ptr<RowSet> rows;
+    {
+        auto connection = OpenConnection(settings);
+        weak = connection;
+        rows = OpenRowSet(connection, "SELECT 1 AS one;");
+    }
+    EXPECT_FALSE(weak.expired());
+    rows.reset();
+    EXPECT_TRUE(weak.expired());
+}
+
+TEST(Cursor, StreamsRowsForward) {
+    auto settings = TestServer::FreshDatabaseForThisTest();
+    auto connection = OpenConnection(settings);
+    Cursor cursor = connection->OpenCursor("SELECT 'a' AS x, NULL AS y UNION ALL SELECT 'b', 'c';");
+    EXPECT_EQ(cursor.FieldCount(), 2);
+    EXPECT_EQ(cursor.FieldName(1), "y");
+    ASSERT_TRUE(cursor.Fetch());
+    EXPECT_EQ(cursor.Read(0), "a");
+    EXPECT_EQ(cursor.Read(1), std::nullopt);
+    ASSERT_TRUE(cursor.Fetch());
+    EXPECT_EQ(cursor.Read(1), "c");
+    EXPECT_EQ(cursor.Read(0), "b");
+    EXPECT_FALSE(cursor.Fetch());
+}

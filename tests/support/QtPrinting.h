@@ -1,0 +1,25 @@
+#pragma once
+
+// Lets GoogleTest print Qt strings and optional values readably in failure messages.
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+inline void PrintTo(const QStringList& list, std::ostream* out) {
+    *out << '{';
+    for (qsizetype i = 0; i < list.size(); ++i)
+        *out << (i ? ", \"" : "\"") << list[i].toStdString() << '"';
+    *out << '}';
+}
+
+inline void PrintTo(const std::optional<QString>& value, std::ostream* out) {
+    if (value)
+        PrintTo(*value, out);
+    else
+        *out << "NULL";
+}

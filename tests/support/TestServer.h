@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "db/Connection.h"
+#include "db/ConnectionSettings.h"
+
+namespace tarnwick::test {
+
+// The private MariaDB that CTest starts for the database and window tests (scripts/mariadb-sandbox,
+// folder in TARNWICK_TEST_SANDBOX). Without it every call throws: database tests fail, never skip.
+class TestServer {
+  public:
+    static QString Port();
+    static QString User();
+    static QString Password();
+
+    // Login values for the test user on 127.0.0.1 over TCP.
+    static db::ConnectionSettings Settings(const QString& database);
+
+    // A connection without a default database, for setting up.
+    static std::shared_ptr<db::Connection> Admin();
+
+    // Drops and creates a database (utf8mb4) and returns the login values for it.
+    static db::ConnectionSettings FreshDatabase(const QString& name);
+
+    // A fresh database named after the running test, so that tests may run side by side.
+    static db::ConnectionSettings FreshDatabaseForThisTest();
+
+    // Runs statements on a connection to `database`, one after the other.
+    static void Run(const QString& database, std::initializer_list<QString> statements);
+};
+
+}  // namespace tarnwick::test

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include "tests/support/QtPrinting.h"
+
+#include <chrono>
+#include <random>
+
+#include "engine/DuplicateFinder.h"
+#include "tests/support/VectorItemList.h"
+
+using namespace tarnwick::engine;
+using tarnwick::test::VectorItemList;
+using Positions = std::vector<int32_t>;
+
+namespace {
+
+std::vector<QString> Keys(std::initializer_list<const char*> keys) {
+    std::vector<QString> result;
+    for (const char* k : keys) result.push_back(QString::fromUtf8(k));
+    return result;
+}
+
+// The behaviour as first written: every key compared with every earlier key, highest row first.
+Positions NaiveDuplicatePositions(const std::vector<QString>& keys) {
+    Positions result;
+    for (auto i = static_cast<int64_t>(keys.size()) - 1; i >= 0; --i) {
+        bool found = false;
+        for (int64_t j = 0; j < i; ++j) found = found || keys[j] == keys[i];
+        if (found) result.push_back(static_cast<int32_t>(i + 1));
+    }
+    return result;
+}
+
+}  // namespace
+
+TEST(FindDuplicatePositions, ReportsLaterRowsOfEachGroupHighestFirst) {
+    EXPECT_EQ(FindDuplicatePositions({}), Positions{});
+    EXPECT_EQ(FindDuplicatePositions(Keys({"a"})), Positions{});
+    EXPECT_EQ(FindDuplicatePositions(Keys({"a", "b", "c"})), Positions{});
+    EXPECT_EQ(FindDuplicatePositions(Keys({"a", "b", "a", "a"})), (Positions{4, 3}));
+    EXPECT_EQ(FindDuplicatePositions(Keys({"x", "x", "x", "x", "x"})), (Positions{5, 4, 3, 2}));
+    EXPECT_EQ(FindDuplicatePositions(Keys({"a", "b", "c", "b", "a", "c", "d"})),
+              (Positions{6, 5, 4}));
+}
+
+TEST(FindDuplicatePositions, ComparesExactly) {
+    EXPECT_EQ(FindDuplicatePositions(Keys({"A", "a"})), Positions{});
+    EXPECT_EQ(FindDuplicatePositions(Keys({"x", "x "})), Positions{});
+    EXPECT_EQ(FindDuplicatePositions(Keys({"", " ", ""})), Positions{3});
+    // Precomposed and decomposed forms are different text.
+    EXPECT_EQ(FindDuplicatePositions({QString::fromUtf8("\u00e9"), QString::fromUtf8("e\u0301")}),
+              Positions{});
+    EXPECT_EQ(FindDuplicatePositions(Keys({"Smith", "smith", "Smith"})), Positions{3});
+}
+
+TEST(FindDuplicatePositions, YieldsOncePerKeyAndLeavesKeysUnchanged) {
+    const auto keys = Keys({"a", "b", "a"});
+    const auto copy = keys;
+    int yields = 0;
+    FindDuplicatePositions(keys, [&] { ++yields; });
+    EXPECT_EQ(yields, 3);
+    EXPECT_EQ(keys, copy);
+}
+
+TEST(FindDuplicatePositions, AgreesWithTheQuadraticScanOnRandomKeys) {
+    std::mt19937 random(20261208);
+    for (int round = 0; round < 200; ++round) {
+        const int n = std::uniform_int_distribution<int>(0, 300)(random);
+        const int alphabet = std::uniform_int_distribution<int>(1, 40)(random);
+        std::vector<QString> keys;
+        for (int i = 0; i < n; ++i) {
+            const int v = std::uniform_int_distribution<int>(0, alphabet)(random);
+            // Mix in near-misses: case and trailing blanks.
+            QString key = QString::number(v);
+            if (v % 7 == 0) key += u' ';
+            if (v % 5 == 0) key = u'K' + key;
+            if (v % 3 == 0) key = u'k' + key;
+            keys.push_back(key);
+        }
+        ASSERT_EQ(FindDuplicatePositions(keys), NaiveDuplicatePositions(keys)) << "round " << round;
+    }
+}
+
+TEST(FindDuplicatePositions, HandlesAMillionKeysInLinearTime) {
+    std::vector<QString> keys;
+    keys.reserve(1'000'000);
+    for (int i = 0; i < 1'000'000; ++i) {
+        // 30% of the rows repeat an earlier row's key, the others are new.
+        const bool repeat = i % 10 < 3 && i > 0;
+        keys.push_back(repeat ? keys[static_cast<size_t>((i * 7919LL) % i)]
+                              : QStringLiteral("name %1, city %2").arg(i).arg(i % 97));
+    }
+    int yields = 0;
+    const auto start = std::chrono::steady_clock::now();
+    const Positions positions = FindDuplicatePositions(keys, [&] { ++yields; });
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("FindDuplicatePositions: 1,000,000 keys, %zu duplicates in %.3f s\n",
+                positions.size(), seconds);
+    EXPECT_EQ(yields, 1'000'000);
+    EXPECT_EQ(positions.size(), 299'999u);
+    EXPECT_TRUE(std::is_sorted(positions.rbegin(), positions.rend()));
+    EXPECT_EQ(std::adjacent_find(positions.begin(), positions.end()), positions.end());
+    EXPECT_LT(seconds,
+              10.0);  // a generous bound: the benchmark measures, this guards against O(n^2)
+}
+
+TEST(DuplicateDetector, StreamsKeysAndCountsRows) {
+    DuplicateDetector detector;
+    EXPECT_FALSE(detector.Add("a"));
+    EXPECT_FALSE(detector.Add("b"));
+    EXPECT_TRUE(detector.Add("a"));
+    EXPECT_TRUE(detector.Add("b"));
+    EXPECT_TRUE(detector.Add("a"));
+    EXPECT_EQ(detector.RowCount(), 5);
+    EXPECT_EQ(detector.DuplicateCount(), 3);
+    EXPECT_EQ(detector.PositionsDescending(), (Positions{5, 4, 3}));
+}
+
+TEST(RemoveItemsFoundIn, RemovesEveryOccurrenceExactlyAndKeepsOrder) {
+    VectorItemList target({"id", "name", "id", "city"});
+    VectorItemList reference({"id", "id", "zip"});
+    int yields = 0;
+    RemoveItemsFoundIn(target, reference, [&] { ++yields; });
+    EXPECT_EQ(target.items, (QStringList{"name", "city"}));
+    EXPECT_EQ(reference.items, (QStringList{"id", "id", "zip"}));
+    EXPECT_EQ(yields, 4);
+
+    VectorItemList caseDiffers({"Name"});
+    RemoveItemsFoundIn(caseDiffers, VectorItemList({"name"}));
+    EXPECT_EQ(caseDiffers.items, QStringList{"Name"});
+
+    VectorItemList unchanged({"a", "b"});
+    RemoveItemsFoundIn(unchanged, VectorItemList());
+    EXPECT_EQ(unchanged.items, (QStringList{"a", "b"}));
+
+    VectorItemList empty;
+    RemoveItemsFoundIn(empty, VectorItemList({"a"}));
+    EXPECT_TRUE(empty.items.isEmpty());
+
+    VectorItemList all({"a", "b", "a"});
+    RemoveItemsFoundIn(all, VectorItemList({"b", "a"}));
+    EXPECT_TRUE(all.items.isEmpty());
+}
+
+TEST(DistinctValues, KeepsEachValueAtItsLastOccurrence) {
+    EXPECT_EQ(DistinctValues({1, 1, 3, 5, 5}), (Positions{1, 3, 5}));
+    EXPECT_EQ(DistinctValues({2, 1, 2}), (Positions{1, 2}));
+    EXPECT_EQ(DistinctValues({}), Positions{});
+    EXPECT_EQ(DistinctValues({-4, 7, -4, 0}), (Positions{7, -4, 0}));
+}
+
+TEST(DistinctValues, RefusesMoreThan32767Values) {
+    EXPECT_NO_THROW(DistinctValues(Positions(32767, 1)));
+    try {
+        DistinctValues(Positions(32768, 1));
+        FAIL() << "no failure for 32768 values";
+    } catch (const std::length_error& e) {
+        EXPECT_NE(std::string(e.what()).find("32767"), std::string::npos) << e.what();
+    }
+}
