@@ -13,8 +13,8 @@ class Connection;
 
 // A statement's result read forward, one row at a time, without keeping rows: the streaming
 // reader under RowSet, and what the deduplication run reads its keys with.
-// Every value is read as text (SQL_C_WCHAR): numbers and dates in the server's text form,
-// binary values as hexadecimal digits.
+// Every value is read as text: numbers and dates in the server's text form, binary values as
+// "0x" and hexadecimal digits.
 class Cursor {
   public:
     // Takes over an executed statement; keeps its connection alive as long as the cursor lives.
@@ -27,18 +27,35 @@ class Cursor {
     bool Fetch();
 
     // The value of a column of the current row. Read each column at most once per row, in any
-    // order the caller likes (the driver allows it).
+    // order the caller likes.
     Value Read(int column);
 
     // Appends the column's text to `out` and returns true, or returns false for NULL.
     bool ReadInto(int column, std::vector<char16_t>& out);
 
   private:
+    struct BoundColumn {
+        SQLLEN width = 0;  // bytes per value, terminating zero included
+        std::vector<char> data;
+        std::vector<SQLLEN> indicators;
+    };
+    // Results whose columns all have a modest width are fetched a block of rows at a time into
+    // bound buffers; others value by value.
+    void BindBlock(const std::vector<SQLLEN>& widths);
+
     std::shared_ptr<Connection> connection_;  // declared first: destroyed after the statement
     StatementHandle statement_;
     std::vector<QString> fieldNames_;
-    std::vector<char16_t> buffer_;
+    std::vector<bool> binary_;
+    std::vector<char> buffer_;
+    std::vector<char> bytes_;
     std::vector<char16_t> scratch_;
+    std::vector<BoundColumn> bound_;
+    // Where the driver writes the number of rows of each block: on the heap, so that it stays put
+    // when the cursor is moved.
+    std::unique_ptr<SQLULEN> rowsInBlock_ = std::make_unique<SQLULEN>(0);
+    SQLULEN rowInBlock_ = 0;
+    bool finished_ = false;
 };
 
 }  // namespace tarnwick::db

@@ -102,6 +102,19 @@ TEST(RowSet, ReadsEveryRowWithAnExactCountBeforeTheFirst) {
     EXPECT_EQ(rows->ValueAt(0, 1), "row 1");
 }
 
+TEST(RowSet, BinaryValuesAreWrittenInHexadecimal) {
+    auto settings = TestServer::FreshDatabaseForThisTest();
+    auto connection = OpenConnection(settings);
+    // Bytes that are not UTF-8 must not collapse into the same text.
+    auto rows = OpenRowSet(connection,
+                           "SELECT 0xFF AS a, 0xFE AS b, CAST('' AS BINARY) AS c, "
+                           "CAST(REPEAT('ab', 5000) AS BINARY) AS d;");
+    EXPECT_EQ(rows->Field(0), "0xFF");
+    EXPECT_EQ(rows->Field(1), "0xFE");
+    EXPECT_EQ(rows->Field(2), "");
+    EXPECT_EQ(rows->Field(3), "0x" + QString("6162").repeated(5000));
+}
+
 TEST(RowSet, StatementsWithoutRowsGiveAClosedRowSet) {
     auto settings = TestServer::FreshDatabaseForThisTest();
     auto connection = OpenConnection(settings);
@@ -149,4 +162,25 @@ TEST(Cursor, StreamsRowsForward) {
     EXPECT_EQ(cursor.Read(1), "c");
     EXPECT_EQ(cursor.Read(0), "b");
     EXPECT_FALSE(cursor.Fetch());
+}
+
+TEST(Cursor, ReadsManyRowsInBlocksAlsoAfterBeingMoved) {
+    auto settings = TestServer::FreshDatabaseForThisTest();
+    auto connection = OpenConnection(settings);
+    // 1000 rows: several blocks of bound columns, with NULLs, non-ASCII text, numbers and bytes.
+    std::optional<Cursor> cursor;
+    cursor.emplace(
+        connection->OpenCursor(u"SELECT seq, IF(seq % 7 = 0, NULL, CONCAT('Zürich ', seq)), seq / "
+                               u"4, CAST(CONCAT(seq) AS BINARY) "
+                               "FROM seq_1_to_1000;"_s));
+    int rows = 0;
+    while (cursor->Fetch()) {
+        ++rows;
+        ASSERT_EQ(cursor->Read(0), QString::number(rows));
+        ASSERT_EQ(cursor->Read(1),
+                  rows % 7 == 0 ? Value() : Value(u"Zürich "_s + QString::number(rows)));
+        ASSERT_EQ(cursor->Read(2), QString::number(rows / 4.0, 'f', 4));
+        ASSERT_EQ(cursor->Read(3), "0x" + QString::number(rows).toLatin1().toHex().toUpper());
+    }
+    EXPECT_EQ(rows, 1000);
 }
