@@ -65,6 +65,26 @@ db::ConnectionSettings TestServer::FreshDatabaseForThisTest() {
     return FreshDatabase(name);
 }
 
+QStringList TestServer::Rows(const db::ConnectionSettings& settings, const QString& query) {
+    auto rows = db::OpenRowSet(db::OpenConnection(settings), query);
+    QStringList result;
+    for (long r = 0; r < rows->RecordCount(); ++r) {
+        QStringList values;
+        for (int c = 0; c < rows->FieldCount(); ++c) {
+            values << db::NullToDefault(rows->ValueAt(r, c), QStringLiteral("NULL"));
+        }
+        result << values.join(u'|');
+    }
+    return result;
+}
+
+QString TestServer::Checksum(const db::ConnectionSettings& settings, const QString& table) {
+    const QStringList rows =
+        Rows(settings, QStringLiteral("CHECKSUM TABLE ") + db::QuoteIdentifier(table) +
+                           QStringLiteral(" EXTENDED;"));
+    return rows.value(0);
+}
+
 void TestServer::Run(const QString& database, std::initializer_list<QString> statements) {
     auto connection = db::OpenConnection(Settings(database));
     for (const QString& statement : statements) connection->Execute(statement);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 #include "db/Connection.h"
@@ -27,6 +28,12 @@ class TestServer {
 
     // A fresh database named after the running test, so that tests may run side by side.
     static db::ConnectionSettings FreshDatabaseForThisTest();
+
+    // Every row of a query, each as its values joined by "|", NULL written as "NULL".
+    static QStringList Rows(const db::ConnectionSettings& settings, const QString& query);
+
+    // The server's checksum of a table, to show that it did not change.
+    static QString Checksum(const db::ConnectionSettings& settings, const QString& table);
 
     // Runs statements on a connection to `database`, one after the other.
     static void Run(const QString& database, std::initializer_list<QString> statements);

@@ -1,0 +1,110 @@
+#include "tools/tarnwick-dedupe/DedupeOptions.h"
+
+#include <QFile>
+#include <cstring>
+#include <stdexcept>
+
+#include "engine/KeyFieldList.h"
+
+namespace tarnwick::tools {
+namespace {
+
+[[noreturn]] void UsageError(const QString& message) {
+    throw std::invalid_argument(message.toStdString());
+}
+
+QString ReadPasswordFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        UsageError(
+            QStringLiteral("cannot read the password file %1: %2").arg(path, file.errorString()));
+    }
+    // The first line, without its line ending; blanks are part of the password.
+    QString password = QString::fromUtf8(file.readLine());
+    while (password.endsWith(u'\n') || password.endsWith(u'\r')) password.chop(1);
+    return password;
+}
+
+}  // namespace
+
+QString DedupeUsage() {
+    return QStringLiteral(
+        "usage: tarnwick-dedupe --server HOST --port PORT --user USER --database DB\n"
+        "                       [--password PASS | --password-file FILE]\n"
+        "                       --table TABLE --key FIELD [--key FIELD ...] --into NEWTABLE "
+        "[--echo]\n"
+        "\n"
+        "Creates NEWTABLE as a copy of TABLE without the later rows of each group of rows whose\n"
+        "key fields are equal; TABLE itself is only read. An existing table named NEWTABLE is\n"
+        "replaced. Connects with the ODBC driver registered as \"MySQL ODBC 5.1 Driver\".\n"
+        "\n"
+        "  --key FIELD           a key field; repeat for several, in order\n"
+        "  --password-file FILE  read the password from the first line of FILE\n"
+        "  --echo                print every statement before it is sent\n"
+        "  --help                print this text\n"
+        "\n"
+        "Exit status: 0 when every step succeeded, 1 when a step failed (each failure is reported\n"
+        "on standard error), 2 for a usage error or a refused table name (nothing is sent).\n");
+}
+
+DedupeOptions ParseDedupeOptions(int argc, char** argv) {
+    DedupeOptions options;
+    std::optional<QString> server, port, user, database, password, passwordFile, table, into;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == u"--help" || arg == u"-h") {
+            options.help = true;
+            return options;
+        }
+        if (arg == u"--echo") {
+            options.echo = true;
+            continue;
+        }
+        const auto value = [&]() -> QString {
+            if (i + 1 >= argc) UsageError(arg + QStringLiteral(" needs a value"));
+            return QString::fromLocal8Bit(argv[++i]);
+        };
+        const auto once = [&](std::optional<QString>& slot) {
+            if (slot) UsageError(arg + QStringLiteral(" given twice"));
+            slot = value();
+        };
+        if (arg == u"--server")
+            once(server);
+        else if (arg == u"--port")
+            once(port);
+        else if (arg == u"--user")
+            once(user);
+        else if (arg == u"--database")
+            once(database);
+        else if (arg == u"--password") {
+            once(password);
+            std::memset(argv[i], 'x', std::strlen(argv[i]));
+        } else if (arg == u"--password-file")
+            once(passwordFile);
+        else if (arg == u"--table")
+            once(table);
+        else if (arg == u"--into")
+            once(into);
+        else if (arg == u"--key")
+            options.keys << value();
+        else
+            UsageError(QStringLiteral("unknown argument: ") + arg);
+    }
+    const auto require = [](const std::optional<QString>& slot, const char* name) {
+        if (!slot) UsageError(QStringLiteral("missing ") + QLatin1String(name));
+        return *slot;
+    };
+    if (password && passwordFile)
+        UsageError(QStringLiteral("give --password or --password-file, not both"));
+    if (options.keys.isEmpty()) UsageError(QStringLiteral("missing --key"));
+    options.inputs.settings = {
+        require(server, "--server"), require(user, "--user"),
+        passwordFile ? ReadPasswordFile(*passwordFile) : password.value_or(QString()),
+        require(database, "--database"), require(port, "--port")};
+    options.inputs.chosenTable = require(table, "--table");
+    options.inputs.newTableName = require(into, "--into");
+    options.inputs.keyFieldList = engine::BuildKeyFieldList(options.keys);
+    return options;
+}
+
+}  // namespace tarnwick::tools

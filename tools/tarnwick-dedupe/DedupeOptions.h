@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "engine/DeduplicationRun.h"
+
+namespace tarnwick::tools {
+
+struct DedupeOptions {
+    engine::RunInputs inputs;
+    QStringList keys;
+    bool echo = false;
+    bool help = false;
+};
+
+// The usage text that --help prints.
+QString DedupeUsage();
+
+// Parses the arguments after the program name. Throws std::invalid_argument with a message for
+// the user on a usage error. A password given with --password is wiped from `argv` once read, so
+// that it does not stay visible in the process list.
+DedupeOptions ParseDedupeOptions(int argc, char** argv);
+
+}  // namespace tarnwick::tools

@@ -1,0 +1,73 @@
+// tarnwick-dedupe: the deduplication run without windows, for scripts and for measuring.
+#include <QElapsedTimer>
+#include <cstdio>
+#include <stdexcept>
+
+#include "app/GuardedProcedure.h"
+#include "app/MessageBoxService.h"
+#include "db/StatementObserver.h"
+#include "engine/DeduplicationRun.h"
+#include "tools/tarnwick-dedupe/DedupeOptions.h"
+
+using namespace tarnwick;
+
+namespace {
+
+void Print(FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+// Each report as the window shows it, line breaks as newlines, a blank line after it.
+class ReportPrinter : public app::MessageBoxService {
+  public:
+    void Show(const QString&, const QString& text, app::MessageIcon) override {
+        Print(stderr, app::WithPlatformLineBreaks(text) + QStringLiteral("\n\n"));
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    tools::DedupeOptions options;
+    try {
+        options = tools::ParseDedupeOptions(argc, argv);
+    } catch (const std::invalid_argument& e) {
+        Print(stderr, QStringLiteral("tarnwick-dedupe: ") + QString::fromUtf8(e.what()) +
+                          QStringLiteral("\n\n") + tools::DedupeUsage());
+        return 2;
+    }
+    if (options.help) {
+        Print(stdout, tools::DedupeUsage());
+        return 0;
+    }
+    if (const auto refusal = engine::RefusalOf(options.inputs)) {
+        Print(stderr, QStringLiteral("tarnwick-dedupe: ") + *refusal + u'\n');
+        return 2;
+    }
+
+    ReportPrinter printer;
+    app::MessageBoxServiceScope reports(printer);
+    std::optional<db::StatementObserverScope> echo;
+    if (options.echo)
+        echo.emplace([](const QString& statement) { Print(stdout, statement + u'\n'); });
+
+    QElapsedTimer timer;
+    timer.start();
+    app::GuardedProcedure proc(QStringLiteral("Form4.PushButton4_Click"));
+    engine::DeduplicationRun run(proc, {});
+    const engine::RunOutcome outcome = run.Run(options.inputs);
+    const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+
+    const long long kept = outcome.preview && outcome.preview->IsOpen()
+                               ? outcome.preview->RecordCount()
+                               : outcome.rowsRead - outcome.duplicatesRemoved;
+    Print(stdout, QStringLiteral("kept %1 of %2 rows in %3 (%4 duplicates removed) in %5 s\n")
+                      .arg(kept)
+                      .arg(outcome.rowsRead)
+                      .arg(options.inputs.newTableName)
+                      .arg(outcome.duplicatesRemoved)
+                      .arg(seconds, 0, 'f', 3));
+    return proc.FailureCount() == 0 ? 0 : 1;
+}
