@@ -161,7 +161,7 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
             return field < fieldCount;
         })) {
             proc_.Step(132, [&] { YieldNow(yield_); });
-            proc_.Step(134, [&] { key.Append(requireKeys().Read(field)); });
+            proc_.Step(134, [&] { key.AppendField(requireKeys(), field); });
             ++field;
         }
         proc_.Step(140, [&] {
