@@ -149,6 +149,11 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
         return *keys_;
     };
 
+    // A key that missed a field could equal another row's key by accident; so once any step of the
+    // reading has failed, no row is deleted.
+    const int failuresBeforeReading = proc_.FailureCount();
+    const bool opened = keys_.has_value();
+
     RowKey key;
     int fieldCount = 0;
     // The keys stream in: each row's key is checked against the distinct keys seen so far.
@@ -170,6 +175,12 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
         });
     }
     proc_.Step(148, [&] {
+        if (opened && proc_.FailureCount() > failuresBeforeReading) {
+            throw app::Failure(
+                QStringLiteral("No rows were deleted: not every key could be read, so the "
+                               "duplicates are not known "
+                               "for certain. The new table is a full copy."));
+        }
         positions_ = detector_.PositionsDescending();
         outcome_.duplicatesFound = static_cast<int64_t>(positions_.size());
     });

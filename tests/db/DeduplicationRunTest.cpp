@@ -26,13 +26,13 @@ struct RecordedRun {
 };
 
 RecordedRun RunDedupe(const db::ConnectionSettings& settings, const QString& table,
-                      const QStringList& keys, const QString& newTable) {
+                      const QStringList& keys, const QString& newTable,
+                      const engine::YieldCallback& yield = {}) {
     RecordingMessageBoxService boxes;
     RecordedRun recorded;
     db::StatementObserverScope observer([&](const QString& s) { recorded.statements << s; });
     app::GuardedProcedure proc("Form4.PushButton4_Click");
-    int yields = 0;
-    engine::DeduplicationRun run(proc, [&] { ++yields; });
+    engine::DeduplicationRun run(proc, yield);
     recorded.outcome = run.Run({settings, table, engine::BuildKeyFieldList(keys), newTable});
     for (const auto& box : boxes.boxes) {
         recorded.reports << box.text;
@@ -226,6 +226,21 @@ TEST(DeduplicationRun, ATableWithAColumnOfTheTemporaryNameStaysAFullCopy) {
     EXPECT_TRUE(run.statements.filter("DROP COLUMN").isEmpty());
     EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM t2;"), (QStringList{"1|30", "1|20", "1|10"}));
     EXPECT_EQ(run.outcome.preview->RecordCount(), 3);
+}
+
+TEST(DeduplicationRun, DeletesNothingWhenAStepOfTheKeyReadingFailed) {
+    auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(db.database, {"CREATE TABLE t (a INT, b INT);",
+                                  "INSERT INTO t VALUES (1, 1), (1, 2), (1, 1), (2, 2);"});
+    int yields = 0;
+    const RecordedRun run = RunDedupe(db, "t", {"a", "b"}, "t2", [&] {
+        if (++yields == 5) throw std::runtime_error("window system failed");
+    });
+    // The 5th yield comes before the first field of row 2 (a row yields once, then once a field).
+    EXPECT_EQ(run.reportedLines, (std::vector<int>{132, 148}));
+    EXPECT_TRUE(run.reports[1].startsWith("No rows were deleted")) << run.reports[1].toStdString();
+    EXPECT_TRUE(run.statements.filter("DELETE").isEmpty());
+    EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM t2;").size(), 4);
 }
 
 TEST(DeduplicationRun, RefusesTheChosenTablesNameAndBlankNamesWithoutSendingAnything) {
