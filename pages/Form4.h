@@ -15,7 +15,7 @@ class Form4 : public PageWindow {
     void Form_Load();
 
   private:
-    Wizard& wizard_;
+    [[maybe_unused]] Wizard& wizard_;  // for the result page's procedures
 };
 
 }  // namespace tarnwick::pages

@@ -77,6 +77,7 @@ TEST_F(LookAndFeel, ASkinFileGivesTheLoginPageTheButtonFaceAndItsStyleSheet) {
 
 TEST_F(LookAndFeel, HoverRulesSetTheCustomAndDefaultPointerButNeverOverABusyPage) {
     pages::Form1& form1 = Started().LoginPage();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form1));
     app::PagePointer& pointer = form1.Pointer();
     MoveOver(Control(form1, "PushButton5"));
     EXPECT_EQ(pointer.Code(), PointerCode::Custom);
