@@ -1,0 +1,44 @@
+#include "pages/FieldPageFill.h"
+
+#include <QListWidget>
+
+#include "app/GuardedProcedure.h"
+#include "app/Yield.h"
+#include "db/RowSet.h"
+#include "pages/DataGrid.h"
+#include "pages/FieldMoves.h"
+#include "pages/Form3.h"
+#include "pages/ListBox.h"
+#include "pages/Wizard.h"
+#include "pages/WorkingConnection.h"
+
+namespace tarnwick::pages {
+
+void FillFieldPage(app::GuardedProcedure& proc, const FieldPageFillLines& lines, Wizard& wizard,
+                   FieldPageSources& sources) {
+    proc.Step(lines.show, [&] { wizard.FieldPage().ShowPage(); });
+    proc.Step(lines.clear, [&] { Clear(wizard.FieldPage().List1()); });
+    proc.Step(lines.unbind, [&] { wizard.FieldPage().DataGrid1().SetDataSource(nullptr); });
+    proc.Step(lines.openPreview,
+              [&] { Require(sources.preview).Open(sources.previewStatement, sources.connection); });
+    proc.Step(lines.bind, [&] { wizard.FieldPage().DataGrid1().SetDataSource(sources.preview); });
+    proc.Step(lines.openDescribe,
+              [&] { Require(sources.fields).Open(sources.describeStatement, sources.connection); });
+    while (proc.LoopTest(lines.loop, [&] { return !Require(sources.fields).Eof(); })) {
+        proc.Step(lines.loop + 2, [&] { app::YieldToWindowSystem(); });
+        proc.Step(lines.loop + 4, [&] {
+            AddItem(wizard.FieldPage().List1(),
+                    db::NullToDefault(Require(sources.fields).Field(0), QString()));
+        });
+        proc.Step(lines.loop + 6, [&] { Require(sources.fields).MoveNext(); });
+    }
+    UpdateMoveButtons(proc, wizard.FieldPage().Controls(), lines.buttons);
+    proc.Step(lines.selectFirst, [&] {
+        QListWidget& available = wizard.FieldPage().List1();
+        if (ItemCount(available) > 0) SelectIndex(available, 0);
+    });
+    proc.Step(lines.closeDescribe, [&] { Require(sources.fields).Close(); });
+    proc.Step(lines.focus, [&] { wizard.FieldPage().DataGrid1().setFocus(); });
+}
+
+}  // namespace tarnwick::pages

@@ -1,0 +1,48 @@
+#include "pages/PageWindow.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
+
+#include "app/ProgramEnd.h"
+#include "app/SystemColours.h"
+#include "pages/PageLayout.h"
+
+namespace tarnwick::pages {
+
+PageWindow::PageWindow(const char* name, int clientWidthTwips, int clientHeightTwips)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint),
+      pointer_(new app::PagePointer(*this)) {
+    setObjectName(QString::fromLatin1(name));
+    setFixedSize(Twips(clientWidthTwips), Twips(clientHeightTwips));
+    setFont(PageFont());
+    app::SetBackground(*this, Qt::white);
+    setMouseTracking(true);
+}
+
+void PageWindow::ShowPage() {
+    if (!placed_) {
+        placed_ = true;
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
+                                            screen->availableGeometry()));
+        }
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void PageWindow::HidePage() {
+    hide();
+}
+
+void PageWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    app::EndProgram(0);
+}
+
+}  // namespace tarnwick::pages

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <memory>
+
+#include "app/FailureDescription.h"
+#include "db/ConnectionSettings.h"
+
+namespace tarnwick::app {
+class GuardedProcedure;
+}
+namespace tarnwick::db {
+class Connection;
+}
+
+namespace tarnwick::pages {
+
+// The object behind a pointer that a procedure's earlier step should have created. Throws
+// Failure when that step failed, so the later step is reported instead of crashing.
+template <class Object>
+Object& Require(const std::shared_ptr<Object>& object) {
+    if (!object) throw app::Failure(QStringLiteral("Object variable not set"));
+    return *object;
+}
+
+// The steps of opening a working connection, on four numbered lines from `firstLine`: cursor
+// location 3, command timeout 5000, connection timeout 5000, then the open with the connection
+// string of `settings`. The connection object was created by an earlier step.
+void OpenWorkingConnection(app::GuardedProcedure& proc, int firstLine,
+                           const std::shared_ptr<db::Connection>& connection,
+                           const db::ConnectionSettings& settings);
+
+}  // namespace tarnwick::pages

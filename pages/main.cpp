@@ -1,0 +1,16 @@
+// Tarnwick: the login page's start-up sequence, then the window system's event loop. The program
+// ends when a page is closed.
+#include "app/Application.h"
+#include "app/ApplicationIcon.h"
+#include "app/MessageBoxService.h"
+#include "app/QtMessageBoxService.h"
+#include "pages/Wizard.h"
+
+int main(int argc, char** argv) {
+    tarnwick::app::Application application(argc, argv);
+    tarnwick::app::QtMessageBoxService messageBoxes;
+    tarnwick::app::MessageBoxServiceScope messageBoxScope(messageBoxes);
+    tarnwick::pages::Wizard wizard;
+    wizard.Start();
+    return tarnwick::app::Application::exec();
+}

@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QColor>
+#include <QFont>
+
+#include "db/Connection.h"
+#include "db/RowSet.h"
+#include "db/RowSetModel.h"
+#include "tests/support/QtPrinting.h"
+#include "tests/support/TestServer.h"
+
+using namespace tarnwick;
+using test::TestServer;
+
+TEST(RowSetModel, ShowsNamesAndValuesAndSetsNullApartFromEmptyText) {
+    const db::ConnectionSettings login = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(login.database, {"CREATE TABLE t (id INT, note VARCHAR(10))",
+                                     "INSERT INTO t VALUES (1, ''), (2, NULL), (3, 'NULL')"});
+    auto connection = db::OpenConnection(login);
+    auto rows = db::OpenRowSet(connection, "SELECT * FROM `t` ORDER BY id;");
+
+    db::RowSetModel model;
+    QAbstractItemModelTester tester(&model,
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
+    model.SetRowSet(rows);
+    ASSERT_EQ(model.rowCount(), 3);
+    ASSERT_EQ(model.columnCount(), 2);
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "note");
+
+    const QModelIndex empty = model.index(0, 1);
+    const QModelIndex null = model.index(1, 1);
+    const QModelIndex nullText = model.index(2, 1);
+    EXPECT_EQ(model.data(empty).toString(), "");
+    EXPECT_EQ(model.data(null).toString(), "NULL");
+    EXPECT_EQ(model.data(nullText).toString(), "NULL");
+    // The real Null looks different from the text "NULL" and from an empty text.
+    EXPECT_TRUE(model.data(null, Qt::FontRole).value<QFont>().italic());
+    EXPECT_EQ(model.data(null, Qt::ForegroundRole).value<QColor>(), QColor(Qt::gray));
+    EXPECT_FALSE(model.data(nullText, Qt::FontRole).isValid());
+    EXPECT_FALSE(model.data(empty, Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(model.flags(empty) & Qt::ItemIsEditable);
+
+    // The model keeps the row set and its connection alive; unbinding empties it.
+    std::weak_ptr<db::Connection> weakConnection = connection;
+    connection.reset();
+    rows.reset();
+    EXPECT_FALSE(weakConnection.expired());
+    model.SetRowSet(nullptr);
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(model.columnCount(), 0);
+    EXPECT_TRUE(weakConnection.expired());
+}
