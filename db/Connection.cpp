@@ -11,6 +11,8 @@ const SQLWCHAR* Wide(const QString& text) {
     return reinterpret_cast<const SQLWCHAR*>(text.utf16());
 }
 
+bool sendingStopped = false;
+
 }  // namespace
 
 std::shared_ptr<Connection> Connection::Create() {
@@ -64,8 +66,19 @@ void Connection::RequireOpen() const {
         throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
 }
 
+void StopSendingStatements() {
+    sendingStopped = true;
+}
+
+void ResumeSendingStatements() {
+    sendingStopped = false;
+}
+
 StatementHandle Connection::SendStatement(const QString& statement) {
     RequireOpen();
+    if (sendingStopped) {
+        throw DbError(QStringLiteral("Tarnwick is closing: the statement was not sent."));
+    }
     StatementHandle stmt = AllocateStatementHandle(handle_.Get());
     const auto timeout = reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(commandTimeout_));
     // The driver answers "option value changed" (success with info) and keeps no timeout.

@@ -69,6 +69,12 @@ class Connection {
     std::weak_ptr<Connection> self_;
 };
 
+// From now on no connection sends a statement: each attempt fails instead. Called when the user
+// closes the program, so that a run that is still unwinding cannot change anything more.
+void StopSendingStatements();
+// Undoes StopSendingStatements, for tests whose recorded end of program returns.
+void ResumeSendingStatements();
+
 // A working connection: cursor location 3, command timeout 5000, connection timeout 5000, set in
 // this order, then opened with BuildConnectionString(settings). Throws DbError on failure.
 std::shared_ptr<Connection> OpenConnection(const ConnectionSettings& settings);

@@ -3,6 +3,7 @@
 #include "app/FailureDescription.h"
 #include "db/Identifier.h"
 #include "engine/RowKey.h"
+#include "engine/WorkingConnection.h"
 
 namespace tarnwick::engine {
 namespace {
@@ -82,15 +83,12 @@ RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
     if (RefusalOf(inputs)) return outcome_;
     const QString& newTable = inputs.newTableName;
 
-    proc_.Step(112, [&] { Connection().SetCursorLocation(db::kClientSideCursor); });
-    proc_.Step(114, [&] { Connection().SetCommandTimeout(db::kCommandTimeoutSeconds); });
-    proc_.Step(116, [&] { Connection().SetConnectionTimeout(db::kConnectionTimeoutSeconds); });
-    proc_.Step(118, [&] { Connection().Open(db::BuildConnectionString(inputs.settings)); });
+    OpenWorkingConnection(proc_, 112, connection_, inputs.settings);
 
     bool copied = false;
-    proc_.Step(152, [&] { Connection().Execute(DropStatement(newTable)); });
+    proc_.Step(152, [&] { Require(connection_).Execute(DropStatement(newTable)); });
     proc_.Step(154, [&] {
-        Connection().Execute(CopyStatement(newTable, inputs.chosenTable));
+        Require(connection_).Execute(CopyStatement(newTable, inputs.chosenTable));
         copied = true;
     });
     proc_.Step(156, [&] {
@@ -99,7 +97,7 @@ RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
                                               "not made.")
                                    .arg(db::QuoteIdentifier(newTable)));
         }
-        Connection().Execute(AddKeyStatement(newTable));
+        Require(connection_).Execute(AddKeyStatement(newTable));
         numberedCopy_ = true;
     });
 
@@ -108,20 +106,14 @@ RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
 
     proc_.Step(174, [&] {
         RequireNumberedCopy(inputs);
-        Connection().Execute(DropKeyStatement(newTable));
+        Require(connection_).Execute(DropKeyStatement(newTable));
     });
     proc_.Step(178, [&] {
         auto preview = std::make_shared<db::RowSet>();
-        Connection();
         preview->Open(PreviewQuery(newTable), connection_);
         outcome_.preview = std::move(preview);
     });
     return outcome_;
-}
-
-db::Connection& DeduplicationRun::Connection() const {
-    if (!connection_) throw app::Failure(QStringLiteral("Object required: no connection object"));
-    return *connection_;
 }
 
 void DeduplicationRun::RequireNumberedCopy(const RunInputs& inputs) const {
@@ -139,7 +131,8 @@ void DeduplicationRun::RequireNumberedCopy(const RunInputs& inputs) const {
 void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
     proc_.Step(122, [&] {
         RequireNumberedCopy(inputs);
-        keys_.emplace(Connection().OpenCursor(KeyQuery(inputs.keyFieldList, inputs.newTableName)));
+        keys_.emplace(
+            Require(connection_).OpenCursor(KeyQuery(inputs.keyFieldList, inputs.newTableName)));
     });
     const auto requireKeys = [&]() -> db::Cursor& {
         if (!keys_) {
@@ -198,7 +191,7 @@ void DeduplicationRun::DeleteDuplicates(const RunInputs& inputs) {
         proc_.Step(168, [&] { YieldNow(yield_); });
         proc_.Step(170, [&] {
             RequireNumberedCopy(inputs);
-            Connection().Execute(DeleteStatement(inputs.newTableName, batch));
+            Require(connection_).Execute(DeleteStatement(inputs.newTableName, batch));
             outcome_.duplicatesRemoved += static_cast<int64_t>(batch.size());
         });
     }

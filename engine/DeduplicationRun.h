@@ -70,7 +70,6 @@ class DeduplicationRun {
     void ReadKeysAndFindDuplicates(const RunInputs& inputs);
     void DeleteDuplicates(const RunInputs& inputs);
     void RequireNumberedCopy(const RunInputs& inputs) const;
-    db::Connection& Connection() const;
 
     app::GuardedProcedure& proc_;
     YieldCallback yield_;

@@ -5,14 +5,17 @@
 #include "app/GuardedProcedure.h"
 #include "app/Yield.h"
 #include "db/RowSet.h"
+#include "engine/WorkingConnection.h"
 #include "pages/DataGrid.h"
 #include "pages/FieldMoves.h"
 #include "pages/Form3.h"
 #include "pages/ListBox.h"
 #include "pages/Wizard.h"
-#include "pages/WorkingConnection.h"
 
 namespace tarnwick::pages {
+
+using engine::OpenWorkingConnection;
+using engine::Require;
 
 void FillFieldPage(app::GuardedProcedure& proc, const FieldPageFillLines& lines, Wizard& wizard,
                    FieldPageSources& sources) {

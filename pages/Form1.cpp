@@ -15,15 +15,18 @@
 #include "app/Yield.h"
 #include "db/Connection.h"
 #include "db/RowSet.h"
+#include "engine/WorkingConnection.h"
 #include "pages/Form2.h"
 #include "pages/ListBox.h"
 #include "pages/PageLayout.h"
 #include "pages/PageSetUp.h"
 #include "pages/PointerRules.h"
 #include "pages/Wizard.h"
-#include "pages/WorkingConnection.h"
 
 namespace tarnwick::pages {
+
+using engine::OpenWorkingConnection;
+using engine::Require;
 namespace {
 
 using app::PointerCode;

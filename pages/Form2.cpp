@@ -9,6 +9,7 @@
 #include "db/Connection.h"
 #include "db/Identifier.h"
 #include "db/RowSet.h"
+#include "engine/WorkingConnection.h"
 #include "pages/FieldPageFill.h"
 #include "pages/Form1.h"
 #include "pages/Form3.h"
@@ -17,9 +18,11 @@
 #include "pages/PageSetUp.h"
 #include "pages/PointerRules.h"
 #include "pages/Wizard.h"
-#include "pages/WorkingConnection.h"
 
 namespace tarnwick::pages {
+
+using engine::OpenWorkingConnection;
+using engine::Require;
 
 using app::PointerCode;
 

@@ -1,15 +1,138 @@
 #include "pages/Form4.h"
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/ApplicationTitle.h"
 #include "app/GuardedProcedure.h"
+#include "app/ProgramEnd.h"
+#include "app/Yield.h"
+#include "db/Connection.h"
+#include "db/Identifier.h"
+#include "db/RowSet.h"
+#include "engine/DeduplicationRun.h"
+#include "engine/WorkingConnection.h"
+#include "pages/DataGrid.h"
+#include "pages/FieldPageFill.h"
+#include "pages/Form3.h"
+#include "pages/PageLayout.h"
 #include "pages/PageSetUp.h"
+#include "pages/PointerRules.h"
+#include "pages/Wizard.h"
 
 namespace tarnwick::pages {
 
-Form4::Form4(Wizard& wizard) : PageWindow("Form4", 5880, 4335), wizard_(wizard) {}
+using app::PointerCode;
+
+namespace {
+
+const QString kExit = QStringLiteral("Exit");
+
+// Clears the flag when the run ends, however it ends.
+class RunningFlag {
+  public:
+    explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~RunningFlag() { flag_ = false; }
+    RunningFlag(const RunningFlag&) = delete;
+    RunningFlag& operator=(const RunningFlag&) = delete;
+
+  private:
+    bool& flag_;
+};
+
+}  // namespace
+
+Form4::Form4(Wizard& wizard) : PageWindow("Form4", 5880, 4335), wizard_(wizard) {
+    label1_ = MakeWrappedLabel(
+        *this, "Label1",
+        QStringLiteral(" You are about to create a new table with duplicates records "
+                       "(rows) removed except for the first. Please choose a name "
+                       "for this table:"),
+        {120, 120, 5295, 735});
+    text1_ = MakeTextBox(*this, "Text1", {120, 960, 5640, 330});
+    MakeLine(*this, "Line1", 120, 1440, 5640);
+    pushButton2_ =
+        MakeButton(*this, "PushButton2", QStringLiteral("< Back"), {120, 1560, 2775, 405});
+    pushButton4_ =
+        MakeButton(*this, "PushButton4", QStringLiteral("Finish"), {3000, 1560, 2760, 405});
+    dataGrid1_ = new DataGrid(*this, "DataGrid1", {120, 2160, 5640, 2055});
+    SetTabOrder({text1_, dataGrid1_, pushButton2_, pushButton4_});
+
+    connect(pushButton2_, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
+    connect(pushButton4_, &QPushButton::clicked, this, [this] { PushButton4_Click(); });
+    InstallPointerRules(*this);
+}
 
 void Form4::Form_Load() {
     app::GuardedProcedure proc(QStringLiteral("Form4.Form_Load"));
     RunCommonSetUp(proc, *this);
+    proc.Step(112, [&] { text1_->setText(wizard_.State().ChosenTable + u'2'); });
+}
+
+void Form4::PushButton2_Click() {
+    // A run at work keeps the page: going back would fill the field page in the middle of it.
+    if (running_) return;
+    app::GuardedProcedure proc(QStringLiteral("Form4.PushButton2_Click"));
+    FieldPageSources sources;
+    proc.Step(100, [&] { sources.connection = db::Connection::Create(); });
+    proc.Step(102, [&] { sources.preview = std::make_shared<db::RowSet>(); });
+    proc.Step(104, [&] { sources.fields = std::make_shared<db::RowSet>(); });
+    engine::OpenWorkingConnection(proc, 106, sources.connection,
+                                  wizard_.State().ConnectionSettings());
+    const QString table = db::QuoteIdentifier(wizard_.State().ChosenTable);
+    sources.previewStatement = QStringLiteral("SELECT * FROM ") + table + u';';
+    sources.describeStatement = QStringLiteral("DESCRIBE ") + table + u';';
+    const FieldPageFillLines lines{.show = 114,
+                                   .clear = 116,
+                                   .unbind = 118,
+                                   .openPreview = 122,
+                                   .bind = 124,
+                                   .openDescribe = 126,
+                                   .loop = 128,
+                                   .buttons = 136,
+                                   .selectFirst = 160,
+                                   .closeDescribe = 162,
+                                   .focus = 164};
+    FillFieldPage(proc, lines, wizard_, sources);
+    proc.Step(166, [&] { HidePage(); });
+    proc.Step(168, [&] { wizard_.FieldPage().RemoveChosenFields(); });
+}
+
+void Form4::PushButton4_Click() {
+    // A second press while the run works starts nothing.
+    if (running_) return;
+    app::GuardedProcedure proc(QStringLiteral("Form4.PushButton4_Click"));
+    engine::DeduplicationRun run(proc, [] { app::YieldToWindowSystem(); });  // lines 100 to 104
+    bool exit = false;
+    proc.Step(106, [&] { exit = pushButton4_->text() == kExit; });
+    if (exit) {
+        proc.Step(108, [&] { app::EndProgram(0); });
+        return;
+    }
+
+    // The run's inputs, taken once: edits of the name box while it works do not reach it.
+    const engine::RunInputs inputs{wizard_.State().ConnectionSettings(),
+                                   wizard_.State().ChosenTable, wizard_.State().KeyFieldList,
+                                   text1_->text()};
+    if (const auto refusal = engine::RefusalOf(inputs)) {
+        app::ShowMessage(*refusal);
+        return;
+    }
+
+    RunningFlag running(running_);
+    proc.Step(110, [&] { Pointer().Set(PointerCode::Busy); });
+    const engine::RunOutcome outcome = run.Run(inputs);
+    proc.Step(180, [&] {
+        // A preview that did not open is bound as a closed row set, which the grid refuses.
+        dataGrid1_->SetDataSource(outcome.preview ? outcome.preview
+                                                  : std::make_shared<db::RowSet>());
+    });
+    proc.Step(182, [&] { pushButton4_->setText(kExit); });
+    proc.Step(184, [&] {
+        if (isMinimized()) showNormal();
+    });
+    proc.Step(186, [&] { Pointer().Set(PointerCode::Default); });
 }
 
 }  // namespace tarnwick::pages

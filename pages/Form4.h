@@ -2,20 +2,40 @@
 
 #include "pages/PageWindow.h"
 
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
 namespace tarnwick::pages {
 
+class DataGrid;
 class Wizard;
 
-// The result page, for now only its window: the field page's "Next >" shows it. Its controls and
-// procedures (the new table's name, "< Back", "Finish") take its place with the result page.
+// The result page: the new table's name, "< Back" to the field page, and "Finish", which runs the
+// deduplication and shows the new table in the grid; the button then reads "Exit".
 class Form4 : public PageWindow {
   public:
     explicit Form4(Wizard& wizard);
 
     void Form_Load();
+    void PushButton2_Click();  // "< Back"
+    void PushButton4_Click();  // "Finish", then "Exit"
+
+    // Whether a run is at work (between "Finish" and the end of the run).
+    bool Running() const { return running_; }
+
+    QLineEdit& Text1() const { return *text1_; }
+    QPushButton& PushButton4() const { return *pushButton4_; }
+    DataGrid& DataGrid1() const { return *dataGrid1_; }
 
   private:
-    [[maybe_unused]] Wizard& wizard_;  // for the result page's procedures
+    Wizard& wizard_;
+    bool running_ = false;
+    QLabel* label1_;  // children of the page
+    QLineEdit* text1_;
+    QPushButton* pushButton2_;
+    QPushButton* pushButton4_;
+    DataGrid* dataGrid1_;
 };
 
 }  // namespace tarnwick::pages

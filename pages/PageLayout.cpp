@@ -67,6 +67,14 @@ QLabel* MakeLabel(QWidget& parent, const char* name, const QString& caption, con
     return label;
 }
 
+QLabel* MakeWrappedLabel(QWidget& parent, const char* name, const QString& caption,
+                         const TwipRect& rect) {
+    QLabel* label = MakeLabel(parent, name, caption, rect);
+    label->setWordWrap(true);
+    Place(*label, rect);
+    return label;
+}
+
 QLineEdit* MakeTextBox(QWidget& parent, const char* name, const TwipRect& rect) {
     auto* text = Named(new QLineEdit(&parent), name);
     text->setMaxLength(std::numeric_limits<int>::max());  // no limit of its own

@@ -35,6 +35,9 @@ QFont ButtonFont();
 QGroupBox* MakeFrame(QWidget& parent, const char* name, const QString& caption,
                      const TwipRect& rect);
 QLabel* MakeLabel(QWidget& parent, const char* name, const QString& caption, const TwipRect& rect);
+// A label whose caption wraps onto several lines within its box.
+QLabel* MakeWrappedLabel(QWidget& parent, const char* name, const QString& caption,
+                         const TwipRect& rect);
 QLineEdit* MakeTextBox(QWidget& parent, const char* name, const TwipRect& rect);
 QPushButton* MakeButton(QWidget& parent, const char* name, const QString& caption,
                         const TwipRect& rect);

@@ -7,6 +7,7 @@
 
 #include "app/ProgramEnd.h"
 #include "app/SystemColours.h"
+#include "db/Connection.h"
 #include "pages/PageLayout.h"
 
 namespace tarnwick::pages {
@@ -42,6 +43,7 @@ void PageWindow::HidePage() {
 
 void PageWindow::closeEvent(QCloseEvent* event) {
     event->accept();
+    db::StopSendingStatements();
     app::EndProgram(0);
 }
 

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "app/SettingsStore.h"
+#include "db/Connection.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"
 #include "pages/ListBox.h"
@@ -23,6 +24,7 @@ PageTest::PageTest()
 
 PageTest::~PageTest() {
     wizard.reset();
+    db::ResumeSendingStatements();
     appFolderScope_.reset();
     qputenv("XDG_CONFIG_HOME", previousConfigHome_);
 }

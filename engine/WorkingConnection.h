@@ -12,7 +12,7 @@ namespace tarnwick::db {
 class Connection;
 }
 
-namespace tarnwick::pages {
+namespace tarnwick::engine {
 
 // The object behind a pointer that a procedure's earlier step should have created. Throws
 // Failure when that step failed, so the later step is reported instead of crashing.
@@ -29,4 +29,4 @@ void OpenWorkingConnection(app::GuardedProcedure& proc, int firstLine,
                            const std::shared_ptr<db::Connection>& connection,
                            const db::ConnectionSettings& settings);
 
-}  // namespace tarnwick::pages
+}  // namespace tarnwick::engine

@@ -1,9 +1,9 @@
-#include "pages/WorkingConnection.h"
+#include "engine/WorkingConnection.h"
 
 #include "app/GuardedProcedure.h"
 #include "db/Connection.h"
 
-namespace tarnwick::pages {
+namespace tarnwick::engine {
 
 void OpenWorkingConnection(app::GuardedProcedure& proc, int firstLine,
                            const std::shared_ptr<db::Connection>& connection,
@@ -17,4 +17,4 @@ void OpenWorkingConnection(app::GuardedProcedure& proc, int firstLine,
               [&] { Require(connection).Open(db::BuildConnectionString(settings)); });
 }
 
-}  // namespace tarnwick::pages
+}  // namespace tarnwick::engine

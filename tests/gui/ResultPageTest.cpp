@@ -1,0 +1,229 @@
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "db/Connection.h"
+#include "db/StatementObserver.h"
+#include "pages/DataGrid.h"
+#include "pages/Form1.h"
+#include "pages/Form2.h"
+#include "pages/Form3.h"
+#include "pages/Form4.h"
+#include "tests/gui/PageTest.h"
+#include "tests/support/QtPrinting.h"
+#include "tests/support/TestServer.h"
+
+using namespace tarnwick;
+using test::PageTest;
+using test::TestServer;
+
+namespace {
+
+class ResultPage : public PageTest {
+  protected:
+    ResultPage() : observer_([this](const QString& s) { statements << s; }) {}
+
+    // A database with an orders table whose rows 2 and 5 repeat earlier (name, city) pairs.
+    db::ConnectionSettings Shop() {
+        const db::ConnectionSettings login = TestServer::FreshDatabaseForThisTest();
+        TestServer::Run(
+            login.database,
+            {"CREATE TABLE orders (id INT, name VARCHAR(20), city VARCHAR(20), total INT);",
+             "INSERT INTO orders VALUES (1,'Ann','Rome',10), (2,'Ann','Rome',20), "
+             "(3,'Bob','Oslo',30), (4,'Ann','Oslo',40), (5,'Bob','Oslo',50);",
+             "CREATE TABLE big (n INT, k INT);",
+             "INSERT INTO big SELECT seq, seq % 10 FROM seq_1_to_3000;"});
+        return login;
+    }
+
+    // On the result page with `fields` chosen for `table`.
+    pages::Form4& OnResultPage(const db::ConnectionSettings& login, const QString& table,
+                               const QStringList& fields) {
+        pages::Wizard& w = OnFieldPage(login, table);
+        for (const QString& field : fields) {
+            w.FieldPage().List1().setCurrentItem(
+                w.FieldPage().List1().findItems(field, Qt::MatchExactly).value(0));
+            Click(w.FieldPage(), "PushButton5");
+        }
+        Click(w.FieldPage(), "PushButton4");
+        return w.ResultPage();
+    }
+
+    static QStringList GridRows(const pages::DataGrid& grid) {
+        QStringList rows;
+        const QAbstractItemModel* model = grid.model();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            QStringList values;
+            for (int c = 0; c < model->columnCount(); ++c)
+                values << model->index(r, c).data().toString();
+            rows << values.join('|');
+        }
+        return rows;
+    }
+
+    QStringList statements;
+
+  private:
+    db::StatementObserverScope observer_;
+};
+
+}  // namespace
+
+TEST_F(ResultPage, TheWholeWizardDrivenByClicksAndKeys) {
+    const db::ConnectionSettings login = Shop();
+    const QString before = TestServer::Checksum(login, "orders");
+    pages::Wizard& w = Started();
+    pages::Form1& form1 = w.LoginPage();
+    for (auto [field, text] : {std::pair{&form1.Text1(), login.server},
+                               {&form1.Text2(), login.user},
+                               {&form1.Text3(), login.password},
+                               {&form1.Text4(), login.database},
+                               {&form1.Text5(), login.port}}) {
+        field->clear();
+        QTest::keyClicks(field, text);
+    }
+    Click(form1, "PushButton3");
+    ASSERT_TRUE(w.TablePage().isVisible());
+    w.TablePage().List1().setCurrentItem(
+        w.TablePage().List1().findItems("orders", Qt::MatchExactly)[0]);
+    Click(w.TablePage(), "PushButton3");
+    pages::Form3& form3 = w.FieldPage();
+    for (const char* field : {"name", "city"}) {
+        QListWidgetItem* item = form3.List1().findItems(field, Qt::MatchExactly)[0];
+        const QPoint where = form3.List1().visualItemRect(item).center();
+        QTest::mouseClick(form3.List1().viewport(), Qt::LeftButton, {}, where);
+        QTest::mouseDClick(form3.List1().viewport(), Qt::LeftButton, {}, where);
+    }
+    EXPECT_EQ(test::Items(form3.List2()), (QStringList{"name", "city"}));
+    Click(form3, "PushButton4");
+
+    pages::Form4& form4 = w.ResultPage();
+    ASSERT_TRUE(form4.isVisible());
+    EXPECT_FALSE(form3.isVisible());
+    EXPECT_EQ(form4.Text1().text(), "orders2");
+    Click(form4, "PushButton4");
+
+    EXPECT_EQ(form4.PushButton4().text(), "Exit");
+    EXPECT_EQ(GridRows(form4.DataGrid1()),
+              (QStringList{"1|Ann|Rome|10", "3|Bob|Oslo|30", "4|Ann|Oslo|40"}));
+    EXPECT_EQ(form4.DataGrid1().model()->headerData(3, Qt::Horizontal).toString(), "total");
+    EXPECT_EQ(TestServer::Checksum(login, "orders"), before);
+    EXPECT_EQ(form4.cursor().shape(), Qt::ArrowCursor);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(exitCodes.empty());
+
+    Click(form4, "PushButton4");  // "Exit"
+    EXPECT_EQ(exitCodes, std::vector<int>{0});
+}
+
+TEST_F(ResultPage, BackAfterARunAndForwardAgainKeepsTheResultAndTheName) {
+    const db::ConnectionSettings login = Shop();
+    pages::Form4& form4 = OnResultPage(login, "orders", {"name", "city"});
+    form4.Text1().setText("orders_clean");
+    Click(form4, "PushButton4");
+    ASSERT_EQ(form4.PushButton4().text(), "Exit");
+
+    pages::Wizard& w = *wizard;
+    statements.clear();
+    Click(form4, "PushButton2");  // "< Back"
+    EXPECT_FALSE(form4.isVisible());
+    ASSERT_TRUE(w.FieldPage().isVisible());
+    // The whole table this time, and the chosen fields are not offered again.
+    EXPECT_EQ(statements, (QStringList{"SELECT * FROM `orders`;", "DESCRIBE `orders`;"}));
+    EXPECT_EQ(w.FieldPage().DataGrid1().model()->rowCount(), 5);
+    EXPECT_EQ(test::Items(w.FieldPage().List1()), (QStringList{"id", "total"}));
+
+    // Another table, and forward again: the name box keeps what it held, the result stays.
+    Click(w.FieldPage(), "PushButton2");
+    w.TablePage().List1().setCurrentItem(
+        w.TablePage().List1().findItems("big", Qt::MatchExactly)[0]);
+    Click(w.TablePage(), "PushButton3");
+    EXPECT_EQ(w.FieldPage().DataGrid1().model()->rowCount(), 100);
+    Click(w.FieldPage(), "PushButton4");
+    EXPECT_TRUE(form4.isVisible());
+    EXPECT_EQ(form4.Text1().text(), "orders_clean");
+    EXPECT_EQ(form4.PushButton4().text(), "Exit");
+    EXPECT_EQ(form4.DataGrid1().model()->rowCount(), 3);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(ResultPage, RefusedNamesSendNothing) {
+    const db::ConnectionSettings login = Shop();
+    pages::Form4& form4 = OnResultPage(login, "orders", {"name"});
+    statements.clear();
+    for (const char* name : {"orders", "ORDERS", "", "  "}) {
+        form4.Text1().setText(name);
+        Click(form4, "PushButton4");
+    }
+    EXPECT_TRUE(statements.isEmpty()) << statements.join('\n').toStdString();
+    ASSERT_EQ(boxes.boxes.size(), 4u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Tarnwick");
+    EXPECT_TRUE(boxes.boxes[0].text.contains("\"orders\"")) << boxes.boxes[0].text.toStdString();
+    EXPECT_EQ(boxes.boxes[2].text, "Please type a name for the new table.");
+    EXPECT_EQ(form4.PushButton4().text(), "Finish");
+    EXPECT_EQ(form4.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(ResultPage, ARunAgainstAServerThatWentAwayIsReportedAndStillEnds) {
+    const db::ConnectionSettings login = Shop();
+    pages::Form4& form4 = OnResultPage(login, "orders", {"name"});
+    wizard->LoginPage().Text5().setText("1");  // the server can no longer be reached
+    Click(form4, "PushButton4");
+    const auto reports = Reports();
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.front(), (std::pair<QString, int>{"Form4.PushButton4_Click", 118}));
+    EXPECT_EQ(reports.back(), (std::pair<QString, int>{"Form4.PushButton4_Click", 180}));
+    EXPECT_EQ(form4.PushButton4().text(), "Exit");
+    EXPECT_EQ(form4.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(ResultPage, DuringARunFinishBackAndTheNameBoxChangeNothing) {
+    const db::ConnectionSettings login = Shop();
+    pages::Form4& form4 = OnResultPage(login, "big", {"k"});
+    form4.setWindowState(Qt::WindowMinimized);
+    // Pressed, edited and pressed again while the run yields to the window system.
+    bool sawBusy = false;
+    int presses = 0;
+    QTimer poke;
+    QObject::connect(&poke, &QTimer::timeout, [&] {
+        if (!form4.Running()) return;
+        sawBusy = sawBusy || form4.cursor().shape() == Qt::WaitCursor;
+        form4.Text1().setText("other_name");
+        Click(form4, "PushButton4");
+        Click(form4, "PushButton2");
+        ++presses;
+    });
+    poke.start(0);
+    statements.clear();
+    Click(form4, "PushButton4");
+    poke.stop();
+
+    EXPECT_GT(presses, 0);
+    EXPECT_TRUE(sawBusy);
+    EXPECT_EQ(statements.filter("DROP TABLE").size(), 1);
+    EXPECT_TRUE(statements.filter("other_name").isEmpty());
+    EXPECT_TRUE(statements.filter("DESCRIBE").isEmpty());
+    EXPECT_EQ(TestServer::Rows(login, "SELECT COUNT(*) FROM big2;"), QStringList{"10"});
+    EXPECT_FALSE(form4.windowState() & Qt::WindowMinimized);
+    EXPECT_EQ(form4.PushButton4().text(), "Exit");
+    EXPECT_TRUE(form4.isVisible());
+}
+
+TEST_F(ResultPage, ClosingDuringARunEndsTheProgramAndSendsNothingMore) {
+    const db::ConnectionSettings login = Shop();
+    pages::Form4& form4 = OnResultPage(login, "big", {"k"});
+    QStringList sentBeforeClose;
+    QTimer::singleShot(0, &form4, [&] {
+        sentBeforeClose = statements;
+        form4.close();
+    });
+    Click(form4, "PushButton4");
+    EXPECT_EQ(exitCodes, std::vector<int>{0});
+    EXPECT_FALSE(sentBeforeClose.isEmpty());
+    EXPECT_EQ(statements, sentBeforeClose);
+    db::ResumeSendingStatements();  // the recorded end of program returned; look at the server
+    // What the server had done stays: the copy with its numbering column, no rows deleted.
+    EXPECT_EQ(TestServer::Rows(login, "SELECT COUNT(*) FROM big2;"), QStringList{"3000"});
+}
