@@ -26,20 +26,6 @@ class FieldPage : public PageTest {
         return form3;
     }
 
-    static std::vector<bool> MoveButtons(pages::Form3& form3) {
-        std::vector<bool> enabled;
-        for (const char* name :
-             {"PushButton5", "PushButton6", "PushButton7", "PushButton8", "PushButton4"})
-            enabled.push_back(Control<QPushButton>(form3, name).isEnabled());
-        return enabled;
-    }
-
-    static void DoubleClick(QListWidget& list, int row) {
-        const QRect entry = list.visualItemRect(list.item(row));
-        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, entry.center());
-        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, entry.center());
-    }
-
     static void DoubleClickBelowTheEntries(QListWidget& list) {
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {},
                            QPoint(10, list.viewport()->height() - 5));

@@ -97,6 +97,20 @@ void PageTest::Click(QWidget& page, const char* button) {
     QTest::mouseClick(&Control<QPushButton>(page, button), Qt::LeftButton);
 }
 
+void PageTest::DoubleClick(QListWidget& list, int row) {
+    const QRect entry = list.visualItemRect(list.item(row));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, entry.center());
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, entry.center());
+}
+
+std::vector<bool> PageTest::MoveButtons(QWidget& form3) {
+    std::vector<bool> enabled;
+    for (const char* name :
+         {"PushButton5", "PushButton6", "PushButton7", "PushButton8", "PushButton4"})
+        enabled.push_back(Control<QPushButton>(form3, name).isEnabled());
+    return enabled;
+}
+
 std::vector<std::pair<QString, int>> PageTest::Reports() const {
     std::vector<std::pair<QString, int>> reports;
     for (const RecordedBox& box : boxes.boxes) {

@@ -47,6 +47,10 @@ class PageTest : public ::testing::Test {
         return *control;
     }
     static void Click(QWidget& page, const char* button);
+    // Clicks an entry of a list, then double-clicks it, as a user does.
+    static void DoubleClick(QListWidget& list, int row);
+    // Enabled states of ">", ">>", "<", "<<", "Next >" of the field page.
+    static std::vector<bool> MoveButtons(QWidget& form3);
     static void TypeLogin(pages::Wizard& wizard, const db::ConnectionSettings& login);
 
     // The procedure ("Form2.PushButton3_Click") and line of each recorded error report.

@@ -92,9 +92,7 @@ TEST_F(ResultPage, TheWholeWizardDrivenByClicksAndKeys) {
     pages::Form3& form3 = w.FieldPage();
     for (const char* field : {"name", "city"}) {
         QListWidgetItem* item = form3.List1().findItems(field, Qt::MatchExactly)[0];
-        const QPoint where = form3.List1().visualItemRect(item).center();
-        QTest::mouseClick(form3.List1().viewport(), Qt::LeftButton, {}, where);
-        QTest::mouseDClick(form3.List1().viewport(), Qt::LeftButton, {}, where);
+        DoubleClick(form3.List1(), form3.List1().row(item));
     }
     EXPECT_EQ(test::Items(form3.List2()), (QStringList{"name", "city"}));
     Click(form3, "PushButton4");

@@ -18,17 +18,7 @@ using test::TestServer;
 
 namespace {
 
-class TablePage : public PageTest {
-  protected:
-    // Enabled states of ">", ">>", "<", "<<", "Next >" of the field page.
-    static std::vector<bool> MoveButtons(pages::Form3& form3) {
-        std::vector<bool> enabled;
-        for (const char* name :
-             {"PushButton5", "PushButton6", "PushButton7", "PushButton8", "PushButton4"})
-            enabled.push_back(Control<QPushButton>(form3, name).isEnabled());
-        return enabled;
-    }
-};
+class TablePage : public PageTest {};
 
 }  // namespace
 
