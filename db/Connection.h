@@ -52,6 +52,10 @@ class Connection {
     // Sends a statement and returns its result for forward reading, row by row.
     Cursor OpenCursor(const QString& statement);
 
+    // Sends a statement and hands over the executed statement, for readers of its result other
+    // than Cursor (the run's key reading).
+    StatementHandle SendForReading(const QString& statement) { return SendStatement(statement); }
+
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

@@ -131,10 +131,11 @@ void DeduplicationRun::RequireNumberedCopy(const RunInputs& inputs) const {
 void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
     proc_.Step(122, [&] {
         RequireNumberedCopy(inputs);
+        Require(connection_);
         keys_.emplace(
-            Require(connection_).OpenCursor(KeyQuery(inputs.keyFieldList, inputs.newTableName)));
+            db::KeyCursor::Open(connection_, KeyQuery(inputs.keyFieldList, inputs.newTableName)));
     });
-    const auto requireKeys = [&]() -> db::Cursor& {
+    const auto requireKeys = [&]() -> db::KeyCursor& {
         if (!keys_) {
             throw app::Failure(
                 QStringLiteral("Operation is not allowed when the object is closed."));
@@ -164,7 +165,7 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
         }
         proc_.Step(140, [&] {
             ++outcome_.rowsRead;
-            detector_.Add(key.Text());
+            detector_.Add(key.Bytes());
         });
     }
     proc_.Step(148, [&] {
@@ -177,7 +178,10 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
         positions_ = detector_.PositionsDescending();
         outcome_.duplicatesFound = static_cast<int64_t>(positions_.size());
     });
-    proc_.Step(150, [&] { keys_.reset(); });
+    proc_.Step(150, [&] {
+        keys_.reset();
+        detector_.ReleaseKeys();  // only the positions are needed from here on
+    });
 }
 
 void DeduplicationRun::DeleteDuplicates(const RunInputs& inputs) {

@@ -9,6 +9,7 @@
 #include "app/GuardedProcedure.h"
 #include "db/Connection.h"
 #include "db/ConnectionSettings.h"
+#include "db/KeyCursor.h"
 #include "db/RowSet.h"
 #include "engine/DuplicateFinder.h"
 #include "engine/YieldCallback.h"
@@ -74,7 +75,7 @@ class DeduplicationRun {
     app::GuardedProcedure& proc_;
     YieldCallback yield_;
     std::shared_ptr<db::Connection> connection_;
-    std::optional<db::Cursor> keys_;
+    std::optional<db::KeyCursor> keys_;
     DuplicateDetector detector_;
     std::vector<int32_t> positions_;
     bool numberedCopy_ = false;  // the copy exists and carries the temporary column

@@ -3,7 +3,13 @@
 #include "tests/support/QtPrinting.h"
 
 #include <QHash>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
 
+#include "db/KeyText.h"
 #include "engine/RowKey.h"
 
 using tarnwick::db::Value;
@@ -53,4 +59,76 @@ TEST(RowKey, ClearStartsANewRow) {
     key.Clear();
     key.Append("abcdefghijkl");
     EXPECT_EQ(key.Text(), "abcdefghijkl:12;");
+}
+
+TEST(RowKey, CountsTheLengthInBytes) {
+    // "ä" is two bytes of UTF-8.
+    EXPECT_EQ(KeyOf({QString::fromUtf8("ä"), "ab"}), QString::fromUtf8("ä:2;ab:2;"));
+    RowKey key;
+    key.Append(QString(300, u'x'));
+    EXPECT_TRUE(key.Bytes().ends_with("x:300;"));
+}
+
+namespace {
+
+std::string FloatText(float value) {
+    std::string text;
+    tarnwick::db::AppendFloat(value, text);
+    return text;
+}
+
+std::string DoubleText(double value) {
+    std::string text;
+    tarnwick::db::AppendDouble(value, text);
+    return text;
+}
+
+}  // namespace
+
+TEST(KeyText, FloatsAreWrittenShortestAndReadBackTheSame) {
+    EXPECT_EQ(FloatText(1.0000001f), "1.0000001");
+    EXPECT_EQ(FloatText(1.0000002f), "1.0000002");
+    EXPECT_EQ(FloatText(123456.7f), "123456.7");
+    EXPECT_EQ(FloatText(123456.8f), "123456.8");
+    EXPECT_EQ(FloatText(-0.0f), "0");
+    EXPECT_EQ(FloatText(0.0f), "0");
+    EXPECT_EQ(FloatText(std::numeric_limits<float>::max()), "3.4028235e+38");
+    EXPECT_EQ(DoubleText(0.1 + 0.2), "0.30000000000000004");
+    EXPECT_EQ(DoubleText(0.3), "0.3");
+    EXPECT_EQ(DoubleText(-0.0), "0");
+
+    // Every bit pattern read back gives the same value; so different values give different text.
+    std::mt19937 random(20261208);
+    for (int i = 0; i < 200000; ++i) {
+        const uint32_t bits = random();
+        float f;
+        std::memcpy(&f, &bits, sizeof f);
+        if (std::isnan(f)) continue;
+        const std::string text = FloatText(f);
+        float back = 0;
+        std::from_chars(text.data(), text.data() + text.size(), back);
+        ASSERT_EQ(back, f) << text;
+        const uint64_t wide = (uint64_t{random()} << 32) | random();
+        double d;
+        std::memcpy(&d, &wide, sizeof d);
+        if (std::isnan(d)) continue;
+        const std::string doubleText = DoubleText(d);
+        double doubleBack = 0;
+        std::from_chars(doubleText.data(), doubleText.data() + doubleText.size(), doubleBack);
+        ASSERT_EQ(doubleBack, d) << doubleText;
+    }
+}
+
+TEST(KeyText, IntegersInDecimalAndBytesInHexadecimal) {
+    std::string text;
+    tarnwick::db::AppendInteger(std::numeric_limits<int64_t>::min(), text);
+    EXPECT_EQ(text, "-9223372036854775808");
+    text.clear();
+    tarnwick::db::AppendInteger(std::numeric_limits<uint64_t>::max(), text);
+    EXPECT_EQ(text, "18446744073709551615");
+    text.clear();
+    tarnwick::db::AppendHex("\x00\xFF\x0a", 3, text);
+    EXPECT_EQ(text, "0x00FF0A");
+    tarnwick::db::AppendHex("", 0, text);
+    EXPECT_EQ(text, "0x00FF0A");
 }
