@@ -1,15 +1,22 @@
 #include "engine/KeySet.h"
 
+#include <sys/mman.h>
+
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <stdexcept>
 
 namespace tarnwick::engine {
 namespace {
 
-constexpr size_t kBlockBytes = size_t{1} << 20;
-constexpr int kOffsetBits = 20;  // a place is block << 20 | offset in the block
-constexpr int kPlaceBits = 40;   // of a slot, below the tag
-constexpr uint64_t kPlaceMask = (uint64_t{1} << kPlaceBits) - 1;
+// A place in the arena counts 4-byte units: block << 19 | unit in the block. Every key starts on
+// a unit; a key longer than a block gets a block of its own.
+constexpr int kUnitBits = 2;
+constexpr size_t kUnit = size_t{1} << kUnitBits;
+constexpr int kBlockUnitBits = 19;
+constexpr size_t kBlockBytes = kUnit << kBlockUnitBits;  // 2 MiB, a huge page
+constexpr size_t kMaxBlocks = (size_t{1} << (32 - kBlockUnitBits)) - 1;
 constexpr size_t kFirstCapacity = 1024;
 
 uint64_t Rotate(uint64_t value, int bits) {
@@ -26,8 +33,8 @@ uint64_t Mix(uint64_t h) {
     return h;
 }
 
-uint64_t TagOf(uint64_t hash) {
-    return hash >> kPlaceBits;
+uint64_t Hash32Of(std::string_view key) {
+    return HashBytes(key) >> 32;
 }
 
 // A key's length before its bytes, seven bits to a byte, low bits first.
@@ -71,24 +78,39 @@ uint64_t HashBytes(std::string_view bytes) {
     return Mix(h);
 }
 
+void KeySet::FreeDeleter::operator()(void* memory) const {
+    std::free(memory);
+}
+
+KeySet::LargeMemory KeySet::AllocateLarge(size_t bytes) {
+    constexpr size_t kHugePage = size_t{2} << 20;
+    const size_t size = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    LargeMemory memory(static_cast<char*>(std::aligned_alloc(kHugePage, size)));
+    if (!memory) throw std::bad_alloc();
+    // Only advice: where the kernel has no huge pages to give, the memory works as it is.
+    madvise(memory.get(), size, MADV_HUGEPAGE);
+    return memory;
+}
+
 bool KeySet::Insert(std::string_view key) {
-    if ((size_ + 1) * 10 > slots_.size() * 7) Grow();
-    const uint64_t hash = HashBytes(key);
-    const uint64_t tag = TagOf(hash);
-    const size_t mask = slots_.size() - 1;
+    if ((size_ + 1) * 10 > capacity_ * 7) Grow();
+    const uint64_t hash = Hash32Of(key);
+    const size_t mask = capacity_ - 1;
+    uint64_t* slots = Slots();
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
-        const uint64_t slot = slots_[i];
+        const uint64_t slot = slots[i];
         if (slot == 0) {
-            slots_[i] = tag << kPlaceBits | (Store(key) + 1);
+            slots[i] = hash << 32 | (uint64_t{Store(key)} + 1);
             ++size_;
             return true;
         }
-        if ((slot >> kPlaceBits) == tag && KeyAt((slot & kPlaceMask) - 1) == key) return false;
+        if ((slot >> 32) == hash && KeyAt(static_cast<uint32_t>(slot) - 1) == key) return false;
     }
 }
 
-std::string_view KeySet::KeyAt(uint64_t place) const {
-    const char* at = blocks_[place >> kOffsetBits].get() + (place & (kBlockBytes - 1));
+std::string_view KeySet::KeyAt(uint32_t place) const {
+    const char* at = blocks_[place >> kBlockUnitBits].get() +
+                     ((place & ((uint32_t{1} << kBlockUnitBits) - 1)) << kUnitBits);
     size_t length = 0;
     int shift = 0;
     for (;;) {
@@ -100,46 +122,54 @@ std::string_view KeySet::KeyAt(uint64_t place) const {
     return {at, length};
 }
 
-uint64_t KeySet::Store(std::string_view key) {
-    const size_t need = LengthBytes(key.size()) + key.size();
+uint32_t KeySet::Store(std::string_view key) {
+    const size_t need = (LengthBytes(key.size()) + key.size() + kUnit - 1) & ~(kUnit - 1);
     if (blocks_.empty() || used_ + need > blockSizes_.back()) {
-        // A key longer than a block gets a block of its own, starting at offset 0.
-        if ((blocks_.size() + 1) >> (kPlaceBits - kOffsetBits) != 0)
+        if (blocks_.size() >= kMaxBlocks)
             throw std::length_error("Overflow: the distinct keys do not fit the key set");
         const size_t size = std::max(kBlockBytes, need);
-        blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+        blocks_.push_back(AllocateLarge(size));
         blockSizes_.push_back(size);
         used_ = 0;
     }
     char* to = blocks_.back().get() + used_;
     const size_t prefix = WriteLength(key.size(), to);
     std::memcpy(to + prefix, key.data(), key.size());
-    const uint64_t place = static_cast<uint64_t>(blocks_.size() - 1) << kOffsetBits | used_;
+    const auto place =
+        static_cast<uint32_t>((blocks_.size() - 1) << kBlockUnitBits | (used_ >> kUnitBits));
     used_ += need;
     return place;
 }
 
 void KeySet::Grow() {
-    std::vector<uint64_t> old = std::move(slots_);
-    slots_.assign(old.empty() ? kFirstCapacity : old.size() * 2, 0);
-    const size_t mask = slots_.size() - 1;
-    for (const uint64_t slot : old) {
+    // The slots carry their hash: growing never reads the arena.
+    const size_t oldCapacity = capacity_;
+    const LargeMemory old = std::move(slots_);
+    capacity_ = oldCapacity == 0 ? kFirstCapacity : oldCapacity * 2;
+    slots_ = AllocateLarge(capacity_ * sizeof(uint64_t));
+    uint64_t* slots = Slots();
+    std::memset(slots, 0, capacity_ * sizeof(uint64_t));
+    const size_t mask = capacity_ - 1;
+    const auto* oldSlots = reinterpret_cast<const uint64_t*>(old.get());
+    for (size_t j = 0; j < oldCapacity; ++j) {
+        const uint64_t slot = oldSlots[j];
         if (slot == 0) continue;
-        size_t i = HashBytes(KeyAt((slot & kPlaceMask) - 1)) & mask;
-        while (slots_[i] != 0) i = (i + 1) & mask;
-        slots_[i] = slot;
+        size_t i = (slot >> 32) & mask;
+        while (slots[i] != 0) i = (i + 1) & mask;
+        slots[i] = slot;
     }
 }
 
 size_t KeySet::MemoryBytes() const {
-    size_t bytes = slots_.capacity() * sizeof(uint64_t);
+    size_t bytes = capacity_ * sizeof(uint64_t);
     for (const size_t size : blockSizes_) bytes += size;
     return bytes;
 }
 
 void KeySet::Clear() {
-    std::vector<uint64_t>().swap(slots_);
-    std::vector<std::unique_ptr<char[]>>().swap(blocks_);
+    slots_.reset();
+    capacity_ = 0;
+    std::vector<LargeMemory>().swap(blocks_);
     std::vector<size_t>().swap(blockSizes_);
     used_ = 0;
     size_ = 0;

@@ -9,8 +9,9 @@ namespace tarnwick::engine {
 
 // A set of byte strings, compared exactly. Each distinct key is stored once, its length and its
 // bytes one after the other in blocks of a byte arena; an open-addressing table (linear probing,
-// at most 70% full) holds one 64-bit slot per key: where the key is in the arena and 24 bits of
-// its hash, so that most probes are decided without touching the arena.
+// at most 70% full) holds one 64-bit slot per key: 32 bits of the key's hash, which pick its place
+// in the table and decide most probes without touching the arena, and where the key is in the
+// arena. Holds up to 16 GiB of keys.
 class KeySet {
   public:
     // Adds the key; true when it was not in the set before.
@@ -23,12 +24,22 @@ class KeySet {
     void Clear();
 
   private:
-    std::string_view KeyAt(uint64_t place) const;
-    uint64_t Store(std::string_view key);
+    struct FreeDeleter {
+        void operator()(void* memory) const;
+    };
+    // Memory in whole 2 MiB pages, which the kernel is asked to map as huge pages: one page fault
+    // then maps 2 MiB instead of 4 KiB (faults are most of the cost of fresh memory).
+    using LargeMemory = std::unique_ptr<char[], FreeDeleter>;
+    static LargeMemory AllocateLarge(size_t bytes);
+
+    uint64_t* Slots() const { return reinterpret_cast<uint64_t*>(slots_.get()); }
+    std::string_view KeyAt(uint32_t place) const;
+    uint32_t Store(std::string_view key);
     void Grow();
 
-    std::vector<uint64_t> slots_;  // 0: empty; else hash tag << 40 | (arena place + 1)
-    std::vector<std::unique_ptr<char[]>> blocks_;
+    LargeMemory slots_;  // 0: empty; else 32 bits of hash << 32 | (arena place + 1)
+    size_t capacity_ = 0;
+    std::vector<LargeMemory> blocks_;
     std::vector<size_t> blockSizes_;
     size_t used_ = 0;  // bytes used in the last block
     size_t size_ = 0;

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <cstdio>
+#include <exception>
 #include <map>
 #include <vector>
 
@@ -149,14 +150,19 @@ int main(int argc, char** argv) {
     const int repeat = parser.isSet("repeat") ? parser.value("repeat").toInt() : 3;
     const QString table = "bench_" + QString::number(rows);
 
-    auto connection = db::OpenConnection(settings);
-    CreateTable(*connection, table, rows);
-    if (parser.isSet("delete-batches")) {
-        PrintDeleteRows(*connection, table, rows, parser.value("delete-batches").split(u','),
-                        repeat);
-    } else {
-        PrintRunRow(*connection, settings, table, rows, parser.value("dedupe"), repeat);
+    try {
+        auto connection = db::OpenConnection(settings);
+        CreateTable(*connection, table, rows);
+        if (parser.isSet("delete-batches")) {
+            PrintDeleteRows(*connection, table, rows, parser.value("delete-batches").split(u','),
+                            repeat);
+        } else {
+            PrintRunRow(*connection, settings, table, rows, parser.value("dedupe"), repeat);
+        }
+        DropTables(*connection, {table});
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tarnwick-bench: %s\n", e.what());
+        return 1;
     }
-    DropTables(*connection, {table});
     return 0;
 }
