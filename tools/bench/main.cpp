@@ -3,10 +3,12 @@
 // drives it.
 //
 //   tarnwick-bench --server H --port P --user U --password W --database D --rows N --dedupe PATH
-//                  [--repeat 3] [--delete-batches 1000,5000,20000]
+//                  [--repeat 3] [--delete-batches 1000,5000,20000 | --key-reading]
 //
-// Without --delete-batches: one row of the run table, each figure the median of the repeats.
-// With it: one row per batch size, the deletes alone (median of the repeats).
+// Without options: one row of the run table, each figure the median of the repeats.
+// --delete-batches: one row per batch size, the deletes alone (median of the repeats).
+// --key-reading: one row, the key reading taken apart and the detection against the quadratic
+// scan.
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -19,6 +21,7 @@
 #include "tools/bench/BenchTable.h"
 #include "tools/bench/DedupeProcess.h"
 #include "tools/bench/DeleteBatches.h"
+#include "tools/bench/KeyReading.h"
 #include "tools/bench/Median.h"
 
 using namespace tarnwick;
@@ -133,6 +136,24 @@ void PrintDeleteRows(db::Connection& connection, const QString& table, long rows
     }
 }
 
+void PrintKeyReadingRow(const std::shared_ptr<db::Connection>& connection, const QString& table,
+                        long rows, int repeat) {
+    std::map<QString, std::vector<double>> all;
+    bool agree = true;
+    for (int r = 0; r < repeat; ++r) {
+        const KeyReadingFigures f = MeasureKeyReading(connection, table);
+        all["open"].push_back(f.openSeconds);
+        all["read"].push_back(f.readSeconds);
+        all["detect"].push_back(f.detectSeconds);
+        all["naive"].push_back(f.naiveSeconds);
+        all["linear"].push_back(f.linearSeconds);
+        agree = agree && f.agree;
+    }
+    PrintRow({QString::number(rows), Fixed(Median(all["open"])), Fixed(Median(all["read"])),
+              Fixed(Median(all["detect"])), Fixed(Median(all["naive"])),
+              Fixed(Median(all["linear"]), 4), agree ? "same positions" : "DIFFERENT"});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -142,6 +163,7 @@ int main(int argc, char** argv) {
                                "repeat", "delete-batches"}) {
         parser.addOption({QString::fromLatin1(option), QString::fromLatin1(option), "value"});
     }
+    parser.addOption({"key-reading", "the key reading taken apart"});
     parser.process(app);
     const db::ConnectionSettings settings{parser.value("server"), parser.value("user"),
                                           parser.value("password"), parser.value("database"),
@@ -153,7 +175,9 @@ int main(int argc, char** argv) {
     try {
         auto connection = db::OpenConnection(settings);
         CreateTable(*connection, table, rows);
-        if (parser.isSet("delete-batches")) {
+        if (parser.isSet("key-reading")) {
+            PrintKeyReadingRow(connection, table, rows, repeat);
+        } else if (parser.isSet("delete-batches")) {
             PrintDeleteRows(*connection, table, rows, parser.value("delete-batches").split(u','),
                             repeat);
         } else {
