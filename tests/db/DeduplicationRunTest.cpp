@@ -174,20 +174,24 @@ TEST(DeduplicationRun, WorksWithBlanksBackticksAndNonAsciiLettersInNames) {
               (QStringList{u"Große|Köln"_s, u"Große|Kö"_s, u"東京|1"_s}));
 }
 
-TEST(DeduplicationRun, SendsTheDeletesInBatchesOfAtMostAThousandHighestFirst) {
+TEST(DeduplicationRun, SendsTheDeletesInBatchesOfAtMostTheBatchSizeHighestFirst) {
+    constexpr int kBatch = engine::kDeleteBatchSize;
     auto db = TestServer::FreshDatabaseForThisTest();
-    TestServer::Run(db.database,
-                    {"CREATE TABLE t (n INT, k CHAR(1));",
-                     "INSERT INTO t SELECT seq, IF(seq = 7, 'y', 'x') FROM seq_1_to_2502;"});
+    TestServer::Run(db.database, {"CREATE TABLE t (n INT, k CHAR(1));",
+                                  "INSERT INTO t SELECT seq, IF(seq = 7, 'y', 'x') FROM seq_1_to_" +
+                                      QString::number(2 * kBatch + 502) + ";"});
     const RecordedRun run = RunDedupe(db, "t", {"k"}, "t2");
     EXPECT_TRUE(run.reports.isEmpty());
     const QStringList deletes = run.statements.filter("DELETE");
     ASSERT_EQ(deletes.size(), 3);
-    EXPECT_TRUE(deletes[0].contains("IN (2502, 2501, ")) << deletes[0].toStdString();
-    EXPECT_EQ(deletes[0].count(", ") + 1, 1000);
-    EXPECT_EQ(deletes[1].count(", ") + 1, 1000);
-    EXPECT_TRUE(deletes[2].endsWith(", 8, 6, 5, 4, 3, 2)")) << deletes[2].toStdString();
-    EXPECT_EQ(run.outcome.duplicatesRemoved, 2500);
+    const QString highest = QString::number(2 * kBatch + 502);
+    EXPECT_TRUE(
+        deletes[0].contains("IN (" + highest + ", " + QString::number(2 * kBatch + 501) + ", "))
+        << deletes[0].left(80).toStdString();
+    EXPECT_EQ(deletes[0].count(", ") + 1, kBatch);
+    EXPECT_EQ(deletes[1].count(", ") + 1, kBatch);
+    EXPECT_TRUE(deletes[2].endsWith(", 8, 6, 5, 4, 3, 2)")) << deletes[2].right(80).toStdString();
+    EXPECT_EQ(run.outcome.duplicatesRemoved, 2 * kBatch + 500);
     EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM t2;"), (QStringList{"1|x", "7|y"}));
 }
 
