@@ -1,5 +1,8 @@
 #include "engine/DeduplicationRun.h"
 
+#include <charconv>
+#include <string>
+
 #include "app/FailureDescription.h"
 #include "db/Identifier.h"
 #include "engine/RowKey.h"
@@ -50,12 +53,16 @@ QString KeyQuery(const QString& keyFieldList, const QString& newTable) {
 }
 
 QString DeleteStatement(const QString& newTable, const std::vector<int32_t>& positions) {
-    QString list;
-    list.reserve(static_cast<qsizetype>(positions.size()) * 9);
+    // The digits are written as bytes first: a QString::number per position costs more than the
+    // rest of a delete on the client.
+    std::string digits;
+    digits.reserve(positions.size() * 9);
+    char number[16];
     for (size_t i = 0; i < positions.size(); ++i) {
-        if (i > 0) list += QStringLiteral(", ");
-        list += QString::number(positions[i]);
+        if (i > 0) digits += ", ";
+        digits.append(number, std::to_chars(number, number + sizeof number, positions[i]).ptr);
     }
+    const QString list = QString::fromLatin1(digits.data(), static_cast<qsizetype>(digits.size()));
     // No closing semicolon, like the single-row delete this replaces.
     return QStringLiteral("DELETE FROM ") + db::QuoteIdentifier(newTable) +
            QStringLiteral(" WHERE ") + db::QuoteIdentifier(TemporaryColumn()) +
