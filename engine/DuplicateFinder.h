@@ -23,6 +23,8 @@ class DuplicateDetector {
 
     int64_t RowCount() const { return rows_; }
     int64_t DuplicateCount() const { return static_cast<int64_t>(positions_.size()); }
+    // The bytes of the distinct keys seen (until ReleaseKeys).
+    size_t DistinctKeyBytes() const { return seen_.KeyBytes(); }
 
     // The 1-based positions of the later rows of each group, highest first, each once.
     std::vector<int32_t> PositionsDescending() const;

@@ -102,6 +102,7 @@ bool KeySet::Insert(std::string_view key) {
         if (slot == 0) {
             slots[i] = hash << 32 | (uint64_t{Store(key)} + 1);
             ++size_;
+            keyBytes_ += key.size();
             return true;
         }
         if ((slot >> 32) == hash && KeyAt(static_cast<uint32_t>(slot) - 1) == key) return false;
@@ -173,6 +174,7 @@ void KeySet::Clear() {
     std::vector<size_t>().swap(blockSizes_);
     used_ = 0;
     size_ = 0;
+    keyBytes_ = 0;
 }
 
 }  // namespace tarnwick::engine

@@ -18,6 +18,8 @@ class KeySet {
     bool Insert(std::string_view key);
 
     size_t Size() const { return size_; }
+    // The bytes of the distinct keys themselves.
+    size_t KeyBytes() const { return keyBytes_; }
     // The bytes the set holds (table and arena).
     size_t MemoryBytes() const;
     // Empties the set and gives its memory back.
@@ -43,6 +45,7 @@ class KeySet {
     std::vector<size_t> blockSizes_;
     size_t used_ = 0;  // bytes used in the last block
     size_t size_ = 0;
+    size_t keyBytes_ = 0;
 };
 
 // A fast 64-bit hash of bytes, for tables.

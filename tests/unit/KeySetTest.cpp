@@ -65,10 +65,14 @@ TEST(KeySet, HoldsAMillionKeysCompactlyAndClearGivesTheMemoryBack) {
         ASSERT_TRUE(set.Insert(key));
     }
     EXPECT_EQ(set.Size(), 1'000'000u);
+    EXPECT_EQ(set.KeyBytes(), bytes);
+    EXPECT_FALSE(set.Insert("name 1:10;city 1"));
+    EXPECT_EQ(set.KeyBytes(), bytes);
     // The keys, a byte of length each, and 8 bytes a slot at most 70% full (x2 after growing).
     EXPECT_LT(set.MemoryBytes(), 2 * bytes + (16u << 20)) << set.MemoryBytes() << " for " << bytes;
     set.Clear();
     EXPECT_EQ(set.Size(), 0u);
     EXPECT_EQ(set.MemoryBytes(), 0u);
+    EXPECT_EQ(set.KeyBytes(), 0u);
     EXPECT_TRUE(set.Insert("name 1:10;city 1"));
 }

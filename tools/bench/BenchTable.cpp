@@ -31,15 +31,6 @@ QString Fingerprint(db::Connection& connection, const QString& table) {
     return parts.join(u'/');
 }
 
-double DistinctKeyMegabytes(db::Connection& connection, const QString& table) {
-    // LENGTH counts bytes; the framing adds ":", the digits of the length and ";" per value.
-    auto rows = connection.Execute(
-        "SELECT SUM(LENGTH(n) + LENGTH(LENGTH(n)) + LENGTH(c) + LENGTH(LENGTH(c)) + 4) FROM "
-        "(SELECT DISTINCT BINARY IFNULL(name, '') AS n, BINARY IFNULL(city, '') AS c FROM " +
-        db::QuoteIdentifier(table) + ") d;");
-    return db::NullToDefault(rows->Field(0), QStringLiteral("0")).toDouble() / 1e6;
-}
-
 void DropTables(db::Connection& connection, const QStringList& tables) {
     for (const QString& table : tables) {
         connection.Execute("DROP TABLE IF EXISTS " + db::QuoteIdentifier(table) + ";");

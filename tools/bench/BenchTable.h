@@ -18,10 +18,6 @@ void CreateTable(db::Connection& connection, const QString& table, long rows);
 // Count, sum and checksum of the ids: equal for two tables that kept the same rows.
 QString Fingerprint(db::Connection& connection, const QString& table);
 
-// The bytes of the distinct (name, city) keys as the run frames them: each value followed by
-// ":" + its length + ";".
-double DistinctKeyMegabytes(db::Connection& connection, const QString& table);
-
 // Drops the tables that exist among `tables`.
 void DropTables(db::Connection& connection, const QStringList& tables);
 

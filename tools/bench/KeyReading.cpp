@@ -19,9 +19,12 @@ double Seconds(QElapsedTimer& timer) {
     return seconds;
 }
 
-std::vector<int32_t> Detect(const std::vector<std::string>& keys, size_t count) {
+std::vector<int32_t> Detect(const std::vector<std::string>& keys, size_t count,
+                            double* distinctKeyMegabytes = nullptr) {
     engine::DuplicateDetector detector;
     for (size_t i = 0; i < count; ++i) detector.Add(keys[i]);
+    if (distinctKeyMegabytes != nullptr)
+        *distinctKeyMegabytes = static_cast<double>(detector.DistinctKeyBytes()) / 1e6;
     return detector.PositionsDescending();
 }
 
@@ -57,7 +60,7 @@ KeyReadingFigures MeasureKeyReading(const std::shared_ptr<db::Connection>& conne
     }
     figures.readSeconds = Seconds(timer);
 
-    Detect(keys, keys.size());
+    Detect(keys, keys.size(), &figures.distinctKeyMegabytes);
     figures.detectSeconds = Seconds(timer);
 
     const size_t few = std::min(keys.size(), static_cast<size_t>(kNaiveKeys));
