@@ -6,6 +6,7 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/KeyText.h"
+#include "db/StatementReading.h"
 
 namespace tarnwick::db {
 namespace {
@@ -16,7 +17,6 @@ constexpr SQLULEN kBlockRows = 1024;
 constexpr SQLLEN kMaxBoundWidth = 8192;
 // Room beyond the widest text the driver announces (a sign, a fraction, the terminating zero).
 constexpr SQLLEN kTextMargin = 32;
-constexpr size_t kChunkBytes = 8192;
 
 SQLLEN Attribute(SQLHSTMT stmt, SQLUSMALLINT number, SQLUSMALLINT field, const char* what) {
     SQLLEN value = 0;
@@ -119,14 +119,7 @@ void KeyCursor::Describe() {
 
 void KeyCursor::BindBlock() {
     SQLHSTMT stmt = statement_.Get();
-    ThrowIfFailed(SQLSetStmtAttrW(stmt, SQL_ATTR_ROW_BIND_TYPE,
-                                  reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0),
-                  SQL_HANDLE_STMT, stmt, "SQLSetStmtAttr(SQL_ATTR_ROW_BIND_TYPE)");
-    ThrowIfFailed(
-        SQLSetStmtAttrW(stmt, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(kBlockRows), 0),
-        SQL_HANDLE_STMT, stmt, "SQLSetStmtAttr(SQL_ATTR_ROW_ARRAY_SIZE)");
-    ThrowIfFailed(SQLSetStmtAttrW(stmt, SQL_ATTR_ROWS_FETCHED_PTR, rowsInBlock_.get(), 0),
-                  SQL_HANDLE_STMT, stmt, "SQLSetStmtAttr(SQL_ATTR_ROWS_FETCHED_PTR)");
+    block_.UseBlocks(stmt, kBlockRows);
     for (size_t c = 0; c < columns_.size(); ++c) {
         Column& column = columns_[c];
         column.data.resize(static_cast<size_t>(column.width) * kBlockRows);
@@ -138,19 +131,7 @@ void KeyCursor::BindBlock() {
 }
 
 bool KeyCursor::Fetch() {
-    if (blocks_ && ++row_ < *rowsInBlock_) return true;
-    if (finished_) return false;
-    const SQLRETURN rc = SQLFetch(statement_.Get());
-    if (rc == SQL_NO_DATA) {
-        finished_ = true;
-        return false;
-    }
-    ThrowIfFailed(rc, SQL_HANDLE_STMT, statement_.Get(), "SQLFetch");
-    row_ = 0;
-    if (blocks_ && *rowsInBlock_ == 0) {
-        finished_ = true;
-        return false;
-    }
+    if (!block_.Next(statement_.Get())) return false;
     if (!blocks_) ReadRow();
     return true;
 }
@@ -171,30 +152,11 @@ void KeyCursor::ReadRow() {
 }
 
 void KeyCursor::ReadLongValue(SQLUSMALLINT number, Column& column) {
-    // The value in chunks, into the column's buffer; its length goes where a block's would.
-    SQLHSTMT stmt = statement_.Get();
-    const bool text = column.form == Form::Text;
-    size_t length = 0;
-    for (;;) {
-        if (column.data.size() < length + kChunkBytes) column.data.resize(length + kChunkBytes);
-        const auto room = static_cast<SQLLEN>(column.data.size() - length);
-        SQLLEN indicator = 0;
-        const SQLRETURN rc =
-            SQLGetData(stmt, number, column.cType, column.data.data() + length, room, &indicator);
-        if (rc == SQL_NO_DATA) break;
-        ThrowIfFailed(rc, SQL_HANDLE_STMT, stmt, "SQLGetData");
-        if (indicator == SQL_NULL_DATA) {
-            column.indicators[0] = SQL_NULL_DATA;
-            return;
-        }
-        // A truncated chunk fills the room given (text: but for its terminating zero).
-        const SQLLEN filled = text ? room - 1 : room;
-        const bool truncated =
-            rc == SQL_SUCCESS_WITH_INFO && (indicator == SQL_NO_TOTAL || indicator > filled);
-        length += static_cast<size_t>(truncated ? filled : indicator);
-        if (!truncated) break;
-    }
-    column.indicators[0] = static_cast<SQLLEN>(length);
+    // The whole value into the column's buffer; its length goes where a block's would.
+    column.data.clear();
+    column.indicators[0] = GetWholeValue(statement_.Get(), number, column.cType, column.data)
+                               ? static_cast<SQLLEN>(column.data.size())
+                               : SQL_NULL_DATA;
 }
 
 bool KeyCursor::AppendValue(int index, std::string& out) const {
@@ -204,9 +166,10 @@ bool KeyCursor::AppendValue(int index, std::string& out) const {
                           .arg(FieldCount()));
     }
     const Column& column = columns_[static_cast<size_t>(index)];
-    const SQLLEN indicator = column.indicators[row_];
+    const SQLULEN row = block_.Row();
+    const SQLLEN indicator = column.indicators[row];
     if (indicator == SQL_NULL_DATA) return false;
-    const char* value = column.data.data() + static_cast<size_t>(column.width) * row_;
+    const char* value = column.data.data() + static_cast<size_t>(column.width) * row;
     switch (column.form) {
         case Form::Signed:
             AppendInteger(Load<int64_t>(value), out);

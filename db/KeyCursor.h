@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "db/OdbcHandle.h"
+#include "db/StatementReading.h"
 
 namespace tarnwick::db {
 
@@ -64,11 +65,7 @@ class KeyCursor {
     StatementHandle statement_;
     std::vector<Column> columns_;
     bool blocks_ = false;
-    // Where the driver writes the number of rows of each block: on the heap, so that it stays put
-    // when the cursor is moved.
-    std::unique_ptr<SQLULEN> rowsInBlock_ = std::make_unique<SQLULEN>(0);
-    SQLULEN row_ = 0;
-    bool finished_ = false;
+    RowBlock block_;
 };
 
 }  // namespace tarnwick::db

@@ -71,52 +71,51 @@ TEST(RowKey, CountsTheLengthInBytes) {
 
 namespace {
 
-std::string FloatText(float value) {
+std::string TextOf(float value) {
     std::string text;
     tarnwick::db::AppendFloat(value, text);
     return text;
 }
 
-std::string DoubleText(double value) {
+std::string TextOf(double value) {
     std::string text;
     tarnwick::db::AppendDouble(value, text);
     return text;
 }
 
+// Every bit pattern but NaN reads back from its text as the same value; so different values
+// give different text.
+template <class Number, class Bits>
+void ExpectRandomValuesToReadBack(std::mt19937_64& random, int count) {
+    for (int i = 0; i < count; ++i) {
+        const auto bits = static_cast<Bits>(random());
+        Number value;
+        std::memcpy(&value, &bits, sizeof value);
+        if (std::isnan(value)) continue;
+        const std::string text = TextOf(value);
+        Number back = 0;
+        std::from_chars(text.data(), text.data() + text.size(), back);
+        ASSERT_EQ(back, value) << text;
+    }
+}
+
 }  // namespace
 
 TEST(KeyText, FloatsAreWrittenShortestAndReadBackTheSame) {
-    EXPECT_EQ(FloatText(1.0000001f), "1.0000001");
-    EXPECT_EQ(FloatText(1.0000002f), "1.0000002");
-    EXPECT_EQ(FloatText(123456.7f), "123456.7");
-    EXPECT_EQ(FloatText(123456.8f), "123456.8");
-    EXPECT_EQ(FloatText(-0.0f), "0");
-    EXPECT_EQ(FloatText(0.0f), "0");
-    EXPECT_EQ(FloatText(std::numeric_limits<float>::max()), "3.4028235e+38");
-    EXPECT_EQ(DoubleText(0.1 + 0.2), "0.30000000000000004");
-    EXPECT_EQ(DoubleText(0.3), "0.3");
-    EXPECT_EQ(DoubleText(-0.0), "0");
+    EXPECT_EQ(TextOf(1.0000001f), "1.0000001");
+    EXPECT_EQ(TextOf(1.0000002f), "1.0000002");
+    EXPECT_EQ(TextOf(123456.7f), "123456.7");
+    EXPECT_EQ(TextOf(123456.8f), "123456.8");
+    EXPECT_EQ(TextOf(-0.0f), "0");
+    EXPECT_EQ(TextOf(0.0f), "0");
+    EXPECT_EQ(TextOf(std::numeric_limits<float>::max()), "3.4028235e+38");
+    EXPECT_EQ(TextOf(0.1 + 0.2), "0.30000000000000004");
+    EXPECT_EQ(TextOf(0.3), "0.3");
+    EXPECT_EQ(TextOf(-0.0), "0");
 
-    // Every bit pattern read back gives the same value; so different values give different text.
-    std::mt19937 random(20261208);
-    for (int i = 0; i < 200000; ++i) {
-        const uint32_t bits = random();
-        float f;
-        std::memcpy(&f, &bits, sizeof f);
-        if (std::isnan(f)) continue;
-        const std::string text = FloatText(f);
-        float back = 0;
-        std::from_chars(text.data(), text.data() + text.size(), back);
-        ASSERT_EQ(back, f) << text;
-        const uint64_t wide = (uint64_t{random()} << 32) | random();
-        double d;
-        std::memcpy(&d, &wide, sizeof d);
-        if (std::isnan(d)) continue;
-        const std::string doubleText = DoubleText(d);
-        double doubleBack = 0;
-        std::from_chars(doubleText.data(), doubleText.data() + doubleText.size(), doubleBack);
-        ASSERT_EQ(doubleBack, d) << doubleText;
-    }
+    std::mt19937_64 random(20261208);
+    ExpectRandomValuesToReadBack<float, uint32_t>(random, 200000);
+    ExpectRandomValuesToReadBack<double, uint64_t>(random, 200000);
 }
 
 TEST(KeyText, IntegersInDecimalAndBytesInHexadecimal) {
