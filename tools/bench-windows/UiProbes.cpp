@@ -27,11 +27,16 @@ double MillisecondsBetween(Clock::time_point from, Clock::time_point to) {
 StallMeter::StallMeter() {
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(10);
-    QObject::connect(&timer_, &QTimer::timeout, this, [this] {
-        const Clock::time_point now = Clock::now();
-        maxGapMs_ = std::max(maxGapMs_, MillisecondsBetween(last_, now));
-        last_ = now;
-    });
+    QObject::connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
+}
+
+void StallMeter::Tick() {
+    const Clock::time_point now = Clock::now();
+    if (MillisecondsBetween(last_, now) > maxGapMs_) {
+        maxGapMs_ = MillisecondsBetween(last_, now);
+        maxGapStart_ = last_;
+    }
+    last_ = now;
 }
 
 void StallMeter::Start() {
@@ -41,8 +46,7 @@ void StallMeter::Start() {
 }
 
 void StallMeter::Stop() {
-    const Clock::time_point now = Clock::now();
-    maxGapMs_ = std::max(maxGapMs_, MillisecondsBetween(last_, now));
+    Tick();
     timer_.stop();
 }
 

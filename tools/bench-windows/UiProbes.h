@@ -21,11 +21,14 @@ class StallMeter : public QObject {
     void Start();
     void Stop();
     double MaxGapMs() const { return maxGapMs_; }
+    Clock::time_point MaxGapStart() const { return maxGapStart_; }
 
   private:
     QTimer timer_;
     Clock::time_point last_;
     double maxGapMs_ = 0;
+    Clock::time_point maxGapStart_;
+    void Tick();
 };
 
 // When a grid first finished painting rows after Arm(): the first paint of its viewport while its

@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <ctime>
 #include <thread>
+#include <vector>
 
 #include "app/Application.h"
 #include "db/Connection.h"
@@ -91,6 +92,11 @@ int RunMode(const Options& options) {
     tools::PaintProbe fieldGrid(Grid(driver.FieldPage()));
     tools::StallMeter stalls;
 
+    // Which statement was last sent when the largest stall began, for the notes.
+    std::vector<std::pair<Clock::time_point, QString>> sent;
+    db::StatementObserverScope sentLog(
+        [&](const QString& statement) { sent.emplace_back(Clock::now(), statement.left(60)); });
+
     tools::WatchExecution(Star(options.newTable));
     resultGrid.Arm();
     const Clock::time_point finishPressed = Clock::now();
@@ -107,6 +113,16 @@ int RunMode(const Options& options) {
             .text()
             .toUtf8()
             .constData());
+
+    QString before = QStringLiteral("(none)");
+    for (const auto& [at, statement] : sent)
+        if (at <= stalls.MaxGapStart()) before = statement;
+    std::fprintf(stderr,
+                 "# the largest stall began %.0f ms after Finish was pressed; last sent: %s\n",
+                 tools::MillisecondsBetween(finishPressed, stalls.MaxGapStart()),
+                 before.toUtf8().constData());
+    std::fprintf(stderr, "# the result grid painted %.0f ms after Finish returned\n",
+                 tools::MillisecondsBetween(finishReturned, resultGrid.PaintedAt()));
 
     if (!tools::ResetPeakResident())
         std::fprintf(stderr, "# the peak could not be reset: peak_rss_mb_back includes Finish\n");
