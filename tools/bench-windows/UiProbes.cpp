@@ -80,14 +80,26 @@ bool ProcessEventsUntil(const std::function<bool()>& done, double seconds) {
     return true;
 }
 
-double PeakResidentMb() {
+namespace {
+
+double StatusMb(const QByteArray& field) {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').value(0).toDouble() / 1024.0;
     }
     return -1;
+}
+
+}  // namespace
+
+double ResidentMb() {
+    return StatusMb("VmRSS:");
+}
+
+double PeakResidentMb() {
+    return StatusMb("VmHWM:");
 }
 
 bool ResetPeakResident() {

@@ -53,7 +53,9 @@ class PaintProbe : public QObject {
 // Processes window events until `done` holds or `seconds` have passed; false on the timeout.
 bool ProcessEventsUntil(const std::function<bool()>& done, double seconds);
 
-// Peak resident memory of this process in MB (VmHWM), and a reset of that peak to the present.
+// Resident memory of this process in MB (VmRSS), its peak (VmHWM), and a reset of that peak to
+// the present.
+double ResidentMb();
 double PeakResidentMb();
 bool ResetPeakResident();
 

@@ -7,7 +7,8 @@
 //                 peak_rss_mb_back (and notes on standard error)
 //   --mode close  Finish, and a close sent to the result page 0.5 s after the Copy went out;
 //                 prints close_sent_ns=<CLOCK_REALTIME> just before sending it
-//   --mode driver the driver's own memory for the result page's and the field page's results
+//   --mode driver the driver's own memory for the result page's and the field page's results, and
+//                 for the key fields of every row
 #include <sql.h>
 #include <sqlext.h>
 
@@ -15,7 +16,6 @@
 #include <QCloseEvent>
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
 #include <QPushButton>
 #include <cstdio>
 #include <ctime>
@@ -97,6 +97,7 @@ int RunMode(const Options& options) {
     db::StatementObserverScope sentLog(
         [&](const QString& statement) { sent.emplace_back(Clock::now(), statement.left(60)); });
 
+    std::fprintf(stderr, "# before Finish: %.0f MB resident\n", tools::ResidentMb());
     tools::WatchExecution(Star(options.newTable));
     resultGrid.Arm();
     const Clock::time_point finishPressed = Clock::now();
@@ -106,6 +107,7 @@ int RunMode(const Options& options) {
     const double firstPaint = PaintAfter(resultGrid, Star(options.newTable));
     stalls.Stop();
     const double peakFinish = tools::PeakResidentMb();
+    std::fprintf(stderr, "# after Finish: %.0f MB resident\n", tools::ResidentMb());
     std::fprintf(
         stderr, "# Finish took %.0f ms; the result grid has %d rows; the button reads %s\n",
         tools::MillisecondsBetween(finishPressed, finishReturned), Grid(form4).model()->rowCount(),
@@ -178,22 +180,21 @@ int CloseMode(const Options& options) {
 
 // The resident memory the driver itself keeps for a fully fetched result.
 double DriverMb(const db::ConnectionSettings& login, const QString& statement) {
-    const auto residentKb = [] {
-        QFile status(QStringLiteral("/proc/self/status"));
-        if (!status.open(QIODevice::ReadOnly)) return -1.0;
-        for (const QByteArray& line : status.readAll().split('\n'))
-            if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ')[0].toDouble();
-        return -1.0;
-    };
     auto connection = db::OpenConnection(login);
-    const double before = residentKb();
+    const double before = tools::ResidentMb();
     db::Cursor cursor = connection->OpenCursor(statement);
-    return (residentKb() - before) / 1024.0;
+    return tools::ResidentMb() - before;
 }
 
 int DriverMode(const Options& options) {
     std::printf("driver_mb_result=%.0f\n", DriverMb(options.login, Star(options.newTable)));
     std::printf("driver_mb_table=%.0f\n", DriverMb(options.login, Star(options.table)));
+    QStringList keys;
+    for (const QString& key : options.keys) keys << u'`' + key + u'`';
+    std::printf("driver_mb_keys=%.0f\n",
+                DriverMb(options.login,
+                         QStringLiteral("SELECT ") + keys.join(QStringLiteral(", ")) +
+                             QStringLiteral(" FROM `") + options.table + QStringLiteral("`;")));
     return 0;
 }
 
