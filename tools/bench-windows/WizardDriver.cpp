@@ -29,21 +29,23 @@ void RequireVisible(QWidget& page) {
 
 }  // namespace
 
+WizardDriver::WizardDriver() : wizard_(std::make_unique<pages::Wizard>()) {
+    wizard_->Start();
+}
+
+WizardDriver::~WizardDriver() = default;
+
 void WizardDriver::Click(QWidget& page, const char* button) {
     Control<QPushButton>(page, button).click();
 }
 
 QWidget& WizardDriver::FieldPage() {
-    return wizard_.FieldPage();
+    return wizard_->FieldPage();
 }
 
-QWidget& WizardDriver::ResultPage() {
-    return wizard_.ResultPage();
-}
-
-void WizardDriver::WalkToResultPage(const db::ConnectionSettings& login, const QString& table,
-                                    const QStringList& keyFields, const QString& newTable) {
-    QWidget& form1 = wizard_.LoginPage();
+QWidget& WizardDriver::WalkToResultPage(const db::ConnectionSettings& login, const QString& table,
+                                        const QStringList& keyFields, const QString& newTable) {
+    QWidget& form1 = wizard_->LoginPage();
     const std::pair<const char*, QString> values[] = {{"Text1", login.server},
                                                       {"Text2", login.user},
                                                       {"Text3", login.password},
@@ -52,12 +54,12 @@ void WizardDriver::WalkToResultPage(const db::ConnectionSettings& login, const Q
     for (const auto& [name, value] : values) Control<QLineEdit>(form1, name).setText(value);
     Click(form1, "PushButton3");
 
-    QWidget& form2 = wizard_.TablePage();
+    QWidget& form2 = wizard_->TablePage();
     RequireVisible(form2);
     Select(Control<QListWidget>(form2, "List1"), table);
     Click(form2, "PushButton3");
 
-    QWidget& form3 = wizard_.FieldPage();
+    QWidget& form3 = wizard_->FieldPage();
     RequireVisible(form3);
     for (const QString& field : keyFields) {
         Select(Control<QListWidget>(form3, "List1"), field);
@@ -65,9 +67,10 @@ void WizardDriver::WalkToResultPage(const db::ConnectionSettings& login, const Q
     }
     Click(form3, "PushButton4");
 
-    QWidget& form4 = wizard_.ResultPage();
+    QWidget& form4 = wizard_->ResultPage();
     RequireVisible(form4);
     Control<QLineEdit>(form4, "Text1").setText(newTable);
+    return form4;
 }
 
 }  // namespace tarnwick::tools

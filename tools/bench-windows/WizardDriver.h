@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -18,15 +19,16 @@ namespace tarnwick::tools {
 // the login page, a table chosen, key fields moved over, the new table's name typed.
 class WizardDriver {
   public:
-    explicit WizardDriver(pages::Wizard& wizard) : wizard_(wizard) {}
+    // A new wizard, started (the login page's load procedure).
+    WizardDriver();
+    ~WizardDriver();
 
-    // From the login page to the result page; throws std::runtime_error when a page does not
-    // come up.
-    void WalkToResultPage(const db::ConnectionSettings& login, const QString& table,
-                          const QStringList& keyFields, const QString& newTable);
+    // From the login page to the result page, which it returns; throws std::runtime_error when a
+    // page does not come up.
+    QWidget& WalkToResultPage(const db::ConnectionSettings& login, const QString& table,
+                              const QStringList& keyFields, const QString& newTable);
 
     QWidget& FieldPage();
-    QWidget& ResultPage();
 
     // Presses a push button of a page (the click runs to its end before this returns).
     static void Click(QWidget& page, const char* button);
@@ -38,7 +40,7 @@ class WizardDriver {
     }
 
   private:
-    pages::Wizard& wizard_;
+    std::unique_ptr<pages::Wizard> wizard_;
 };
 
 }  // namespace tarnwick::tools

@@ -25,7 +25,6 @@
 #include "app/Application.h"
 #include "db/Connection.h"
 #include "db/StatementObserver.h"
-#include "pages/Wizard.h"
 #include "tools/bench-windows/ExecTiming.h"
 #include "tools/bench-windows/UiProbes.h"
 #include "tools/bench-windows/WizardDriver.h"
@@ -83,11 +82,9 @@ double PaintAfter(tools::PaintProbe& probe, const QString& statement) {
 }
 
 int RunMode(const Options& options) {
-    pages::Wizard wizard;
-    wizard.Start();
-    tools::WizardDriver driver(wizard);
-    driver.WalkToResultPage(options.login, options.table, options.keys, options.newTable);
-    QWidget& form4 = driver.ResultPage();
+    tools::WizardDriver driver;
+    QWidget& form4 =
+        driver.WalkToResultPage(options.login, options.table, options.keys, options.newTable);
     tools::PaintProbe resultGrid(Grid(form4));
     tools::PaintProbe fieldGrid(Grid(driver.FieldPage()));
     tools::StallMeter stalls;
@@ -152,11 +149,9 @@ long long RealtimeNs() {
 }
 
 int CloseMode(const Options& options) {
-    pages::Wizard wizard;
-    wizard.Start();
-    tools::WizardDriver driver(wizard);
-    driver.WalkToResultPage(options.login, options.table, options.keys, options.newTable);
-    QWidget& form4 = driver.ResultPage();
+    tools::WizardDriver driver;
+    QWidget& form4 =
+        driver.WalkToResultPage(options.login, options.table, options.keys, options.newTable);
 
     // The close comes from another thread, as the window system's would: it is sent at 0.5 s
     // whatever the user-interface thread is doing, and handled when that thread gets to it.
