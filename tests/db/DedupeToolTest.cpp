@@ -8,6 +8,7 @@
 
 #include "db/Connection.h"
 #include "db/RowSet.h"
+#include "tests/support/RunStatements.h"
 #include "tests/support/TestServer.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -49,20 +50,9 @@ TEST(DedupeTool, EchoesEveryStatementAndEndsWithASummary) {
     EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
     QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 11) << result.out.toStdString();
-    const QString temp = "TEMP_COLUMN_CREATED_BY_QUARNETT";
     const QString s = lines[2].mid(QString("DROP TABLE IF EXISTS ").size()).chopped(1);
     EXPECT_TRUE(s.startsWith("`tarnwick_scratch_")) << lines[2].toStdString();
-    EXPECT_EQ(
-        lines.mid(0, 10),
-        (QStringList{"SHOW FULL TABLES;", "SHOW COLUMNS FROM `orders`;",
-                     "DROP TABLE IF EXISTS " + s + ";",
-                     "CREATE TABLE " + s + " AS SELECT * from `orders`;",
-                     "ALTER TABLE " + s + " ADD `" + temp +
-                         "` INT UNSIGNED NOT NULL AUTO_INCREMENT, ADD PRIMARY KEY (" + temp + ");",
-                     "SELECT `name`, `city` FROM " + s + " ORDER BY `" + temp + "`;",
-                     "DELETE FROM " + s + " WHERE `" + temp + "` IN (5, 2)",
-                     "ALTER TABLE " + s + " DROP COLUMN `" + temp + "`;",
-                     "RENAME TABLE " + s + " TO `orders2`;", "SELECT * FROM `orders2`;"}));
+    EXPECT_EQ(lines.mid(0, 10), tarnwick::test::OrdersRunStatements(s));
     EXPECT_TRUE(QRegularExpression(
                     R"(^kept 3 of 5 rows in orders2 \(2 duplicates removed\) in \d+\.\d{3} s$)")
                     .match(lines[10])

@@ -12,6 +12,7 @@
 #include "engine/KeyFieldList.h"
 #include "engine/RunSummary.h"
 #include "tests/support/RecordingMessageBoxService.h"
+#include "tests/support/RunStatements.h"
 #include "tests/support/TestServer.h"
 
 using namespace tarnwick;
@@ -72,17 +73,7 @@ TEST(DeduplicationRun, SendsTheStatementsInOrderAndKeepsTheFirstRowOfEachGroup) 
     const QString s = Scratch(run);
     EXPECT_TRUE(QRegularExpression("^`tarnwick_scratch_\\d{14}_[0-9a-f]{16}`$").match(s).hasMatch())
         << s.toStdString();
-    EXPECT_EQ(
-        run.statements,
-        (QStringList{"SHOW FULL TABLES;", "SHOW COLUMNS FROM `orders`;",
-                     "DROP TABLE IF EXISTS " + s + ";",
-                     "CREATE TABLE " + s + " AS SELECT * from `orders`;",
-                     "ALTER TABLE " + s + " ADD `" + kTemp +
-                         "` INT UNSIGNED NOT NULL AUTO_INCREMENT, ADD PRIMARY KEY (" + kTemp + ");",
-                     "SELECT `name`, `city` FROM " + s + " ORDER BY `" + kTemp + "`;",
-                     "DELETE FROM " + s + " WHERE `" + kTemp + "` IN (5, 2)",
-                     "ALTER TABLE " + s + " DROP COLUMN `" + kTemp + "`;",
-                     "RENAME TABLE " + s + " TO `orders2`;", "SELECT * FROM `orders2`;"}));
+    EXPECT_EQ(run.statements, tarnwick::test::OrdersRunStatements(s));
     EXPECT_TRUE(run.reports.isEmpty()) << run.reports.join("\n").toStdString();
     EXPECT_TRUE(run.outcome.Succeeded());
     EXPECT_EQ(run.outcome.place, engine::ResultPlace::NewTable);
