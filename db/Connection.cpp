@@ -43,6 +43,19 @@ void Connection::SetConnectionTimeout(int seconds) {
                   SQL_HANDLE_DBC, handle_.Get(), "SQLSetConnectAttr(SQL_ATTR_CONNECTION_TIMEOUT)");
 }
 
+void Connection::SetTransactionIsolation(SQLULEN level) {
+    ThrowIfFailed(SQLSetConnectAttrW(handle_.Get(), SQL_ATTR_TXN_ISOLATION,
+                                     reinterpret_cast<SQLPOINTER>(level), 0),
+                  SQL_HANDLE_DBC, handle_.Get(), "SQLSetConnectAttr(SQL_ATTR_TXN_ISOLATION)");
+}
+
+SQLULEN Connection::TransactionIsolation() const {
+    SQLULEN level = 0;
+    ThrowIfFailed(SQLGetConnectAttrW(handle_.Get(), SQL_ATTR_TXN_ISOLATION, &level, 0, nullptr),
+                  SQL_HANDLE_DBC, handle_.Get(), "SQLGetConnectAttr(SQL_ATTR_TXN_ISOLATION)");
+    return level;
+}
+
 void Connection::Open(const QString& connectionString) {
     if (open_) throw DbError(QStringLiteral("Operation is not allowed when the object is open."));
     SQLSMALLINT outLength = 0;

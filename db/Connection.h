@@ -39,6 +39,12 @@ class Connection {
     int CommandTimeout() const { return commandTimeout_; }
     int ConnectionTimeout() const { return connectionTimeout_; }
 
+    // The transaction isolation of the session (SQL_ATTR_TXN_ISOLATION: SQL_TXN_READ_COMMITTED,
+    // SQL_TXN_REPEATABLE_READ, ...). On an open connection the driver changes the session's level
+    // at once, with a statement of its own; reading it before any change asks the server.
+    void SetTransactionIsolation(SQLULEN level);
+    SQLULEN TransactionIsolation() const;
+
     // Connects with an ODBC connection string, without prompting. Throws DbError with the
     // driver's text on failure.
     void Open(const QString& connectionString);

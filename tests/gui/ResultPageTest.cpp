@@ -222,6 +222,11 @@ TEST_F(ResultPage, ClosingDuringARunEndsTheProgramAndSendsNothingMore) {
     EXPECT_FALSE(sentBeforeClose.isEmpty());
     EXPECT_EQ(statements, sentBeforeClose);
     db::ResumeSendingStatements();  // the recorded end of program returned; look at the server
-    // What the server had done stays: the copy with its numbering column, no rows deleted.
-    EXPECT_EQ(TestServer::Rows(login, "SELECT COUNT(*) FROM big2;"), QStringList{"3000"});
+    // What the server had done stays, under the run's scratch name: the copy with its numbering
+    // column, no rows deleted. The new name was never given to it.
+    const QString scratch =
+        TestServer::Rows(login, "SHOW TABLES LIKE 'tarnwick\\_scratch\\_%';").value(0);
+    EXPECT_EQ(TestServer::Rows(login, "SELECT COUNT(*) FROM `" + scratch + "`;"),
+              QStringList{"3000"});
+    EXPECT_TRUE(TestServer::Rows(login, "SHOW TABLES LIKE 'big2';").isEmpty());
 }
