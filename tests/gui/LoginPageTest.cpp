@@ -1,3 +1,6 @@
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -194,6 +197,36 @@ TEST_F(LoginPage, ThePasswordIsMaskedAndAFieldSelectsItsTextOnFocus) {
         EXPECT_EQ(field->selectionStart(), 0) << field->objectName().toStdString();
         EXPECT_EQ(field->selectionLength(), field->text().size());
     }
+}
+
+TEST_F(LoginPage, ThePasswordTakesNoInputMethodTextWhileTheOtherFieldsDo) {
+    pages::Form1& form1 = Started().LoginPage();
+    form1.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form1));
+    // What Qt asks the focus object before it lets an input method work on it.
+    const auto inputMethodEnabled = [] {
+        return QInputMethod::queryFocusObject(Qt::ImEnabled, {}).toBool();
+    };
+    form1.Text2().setFocus();
+    ASSERT_EQ(QGuiApplication::focusObject(), &form1.Text2());
+    EXPECT_TRUE(inputMethodEnabled());
+
+    form1.Text3().setText("s3cret");
+    form1.Text3().setFocus();
+    ASSERT_EQ(QGuiApplication::focusObject(), &form1.Text3());
+    EXPECT_FALSE(inputMethodEnabled());
+    QInputMethodQueryEvent query(Qt::ImEnabled);
+    QCoreApplication::sendEvent(QGuiApplication::focusObject(), &query);
+    EXPECT_FALSE(query.value(Qt::ImEnabled).toBool());
+
+    // A composition committed all the same changes nothing.
+    QInputMethodEvent commit;
+    commit.setCommitString("typed by an input method");
+    QCoreApplication::sendEvent(&form1.Text3(), &commit);
+    EXPECT_EQ(form1.Text3().text(), "s3cret");
+    EXPECT_EQ(Stored("MyPassword"), "s3cret");
+    QTest::keyClicks(&form1.Text3(), "!");  // the keyboard still types
+    EXPECT_EQ(form1.Text3().text(), "!");   // replacing the text that the focus selected
 }
 
 TEST_F(LoginPage, ClosingAnyPageEndsTheProgram) {
