@@ -9,6 +9,7 @@
 
 #include "app/PagePointer.h"
 #include "db/RowSet.h"
+#include "db/StatementObserver.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"
 #include "pages/Form3.h"
@@ -168,6 +169,38 @@ TEST_F(LoginPage, BackAndNextAgainListTheTablesOfTheDatabaseNowTyped) {
     Click(w.LoginPage(), "PushButton3");
     EXPECT_EQ(test::Items(w.TablePage().List1()), QStringList{"three"});
     EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(LoginPage, TheBusyPointerCoversTheLoginFieldsWhileAnActionWorks) {
+    const db::ConnectionSettings login = TestServer::FreshDatabaseForThisTest();
+    pages::Wizard& w = Started();
+    TypeLogin(w, login);
+    pages::Form1& form1 = w.LoginPage();
+    const std::vector<QLineEdit*> fields = {&form1.Text1(), &form1.Text2(), &form1.Text3(),
+                                            &form1.Text4(), &form1.Text5()};
+    const auto shapes = [&] {
+        std::vector<Qt::CursorShape> shown;
+        for (QLineEdit* field : fields) shown.push_back(field->cursor().shape());
+        return shown;
+    };
+    const std::vector<Qt::CursorShape> busy(fields.size(), Qt::WaitCursor);
+    const std::vector<Qt::CursorShape> own(fields.size(), Qt::IBeamCursor);
+    ASSERT_EQ(shapes(), own);
+
+    std::vector<Qt::CursorShape> duringTest;
+    QTimer::singleShot(0, &form1, [&] { duringTest = shapes(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    Click(form1, "PushButton5");
+    EXPECT_EQ(duringTest, busy);
+    EXPECT_EQ(shapes(), own);
+
+    std::vector<Qt::CursorShape> duringNext;
+    db::StatementObserverScope observer([&](const QString&) { duringNext = shapes(); });
+    Click(form1, "PushButton3");
+    ASSERT_TRUE(w.TablePage().isVisible());
+    EXPECT_EQ(duringNext, busy);
+    EXPECT_EQ(shapes(), own);
+    EXPECT_EQ(form1.cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(LoginPage, HelpGivesTheWorkbenchDownloadAddress) {

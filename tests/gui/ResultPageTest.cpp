@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "db/Connection.h"
 #include "db/StatementObserver.h"
@@ -207,6 +208,20 @@ TEST_F(ResultPage, DuringARunFinishBackAndTheNameBoxChangeNothing) {
     EXPECT_FALSE(form4.windowState() & Qt::WindowMinimized);
     EXPECT_EQ(form4.PushButton4().text(), "Exit");
     EXPECT_TRUE(form4.isVisible());
+}
+
+TEST_F(ResultPage, TheBusyPointerCoversTheNameBoxDuringARun) {
+    const db::ConnectionSettings login = Shop();
+    pages::Form4& form4 = OnResultPage(login, "orders", {"name"});
+    ASSERT_EQ(form4.Text1().cursor().shape(), Qt::IBeamCursor);
+    std::vector<Qt::CursorShape> during;
+    db::StatementObserverScope look(
+        [&](const QString&) { during.push_back(form4.Text1().cursor().shape()); });
+    Click(form4, "PushButton4");
+    ASSERT_FALSE(during.empty());
+    EXPECT_EQ(during, std::vector<Qt::CursorShape>(during.size(), Qt::WaitCursor));
+    EXPECT_EQ(form4.Text1().cursor().shape(), Qt::IBeamCursor);
+    EXPECT_EQ(form4.cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(ResultPage, ClosingDuringARunEndsTheProgramAndSendsNothingMore) {
