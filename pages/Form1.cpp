@@ -159,6 +159,8 @@ void Form1::PushButton2_Click() {
 }
 
 void Form1::PushButton3_Click() {
+    const ActionGuard::Hold hold(nextAtWork_);
+    if (!hold.Entered()) return;
     app::GuardedProcedure proc(QStringLiteral("Form1.PushButton3_Click"));
     if (!proc.Test(100, [&] { return db::CanConnect(LoginValues()); })) return;
     std::shared_ptr<db::Connection> connection;
@@ -195,6 +197,8 @@ void Form1::PushButton3_Click() {
 }
 
 void Form1::PushButton5_Click() {
+    const ActionGuard::Hold hold(testAtWork_);
+    if (!hold.Entered()) return;
     app::GuardedProcedure proc(QStringLiteral("Form1.PushButton5_Click"));
     std::shared_ptr<db::Connection> connection;
     proc.Step(100, [&] { connection = db::Connection::Create(); });

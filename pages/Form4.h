@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pages/ActionGuard.h"
 #include "pages/PageWindow.h"
 
 class QLabel;
@@ -22,7 +23,7 @@ class Form4 : public PageWindow {
     void PushButton4_Click();  // "Finish", then "Exit"
 
     // Whether a run is at work (between "Finish" and the end of the run).
-    bool Running() const { return running_; }
+    bool Running() const { return runAtWork_.AtWork(); }
 
     QLineEdit& Text1() const { return *text1_; }
     QPushButton& PushButton4() const { return *pushButton4_; }
@@ -30,7 +31,8 @@ class Form4 : public PageWindow {
 
   private:
     Wizard& wizard_;
-    bool running_ = false;
+    ActionGuard runAtWork_;
+    ActionGuard backAtWork_;
     QLabel* label1_;  // children of the page
     QLineEdit* text1_;
     QPushButton* pushButton2_;

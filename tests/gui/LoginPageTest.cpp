@@ -171,6 +171,45 @@ TEST_F(LoginPage, BackAndNextAgainListTheTablesOfTheDatabaseNowTyped) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
+TEST_F(LoginPage, ASecondPressOfNextOrTestConnectionWhileItWorksDoesNothing) {
+    const db::ConnectionSettings login = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(login.database, {"CREATE TABLE a (id INT)", "CREATE TABLE b (id INT)"});
+    pages::Wizard& w = Started();
+    TypeLogin(w, login);
+
+    // "Next >" pressed again while its statement is at work.
+    QStringList sent;
+    int pressesDuringWork = 0;
+    db::StatementObserverScope observer([&](const QString& statement) {
+        sent << statement;
+        if (pressesDuringWork++ == 0) Click(w.LoginPage(), "PushButton3");
+    });
+    Click(w.LoginPage(), "PushButton3");
+    EXPECT_EQ(sent, QStringList{"SHOW TABLES;"});
+    EXPECT_EQ(test::Items(w.TablePage().List1()), (QStringList{"a", "b"}));
+    EXPECT_TRUE(w.TablePage().isVisible());
+    EXPECT_FALSE(w.LoginPage().isVisible());
+    EXPECT_EQ(w.LoginPage().Pointer().Code(), PointerCode::Default);
+
+    // "Test Connection" pressed again while it yields before connecting.
+    Click(w.TablePage(), "PushButton2");
+    int pressed = 0;
+    QTimer::singleShot(0, &w.LoginPage(), [&] {
+        ++pressed;
+        Click(w.LoginPage(), "PushButton5");
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // let the yield take events
+    Click(w.LoginPage(), "PushButton5");
+    EXPECT_EQ(pressed, 1);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Connection successful.");
+    EXPECT_EQ(w.LoginPage().Pointer().Code(), PointerCode::Default);
+
+    // Once the action has ended, the button works again.
+    Click(w.LoginPage(), "PushButton5");
+    EXPECT_EQ(boxes.boxes.size(), 2u);
+}
+
 TEST_F(LoginPage, TheBusyPointerCoversTheLoginFieldsWhileAnActionWorks) {
     const db::ConnectionSettings login = TestServer::FreshDatabaseForThisTest();
     pages::Wizard& w = Started();

@@ -210,6 +210,37 @@ TEST_F(ResultPage, DuringARunFinishBackAndTheNameBoxChangeNothing) {
     EXPECT_TRUE(form4.isVisible());
 }
 
+TEST_F(ResultPage, ASecondPressOfBackOrFinishWhileItWorksDoesNothing) {
+    const db::ConnectionSettings login = Shop();
+    pages::Form4& form4 = OnResultPage(login, "orders", {"name", "city"});
+    pages::Wizard& w = *wizard;
+    // Each button pressed again while a statement of its own action is at work.
+    int pressesDuringWork = 0;
+    db::StatementObserverScope press([&](const QString& statement) {
+        if (statement.startsWith("DESCRIBE") && pressesDuringWork++ == 0)
+            Click(form4, "PushButton2");
+        if (statement.startsWith("CREATE TABLE") && pressesDuringWork++ == 0)
+            Click(form4, "PushButton4");
+    });
+    statements.clear();
+    Click(form4, "PushButton2");
+    EXPECT_EQ(statements, (QStringList{"SELECT * FROM `orders`;", "DESCRIBE `orders`;"}));
+    EXPECT_EQ(test::Items(w.FieldPage().List1()), (QStringList{"id", "total"}));
+    EXPECT_FALSE(form4.isVisible());
+
+    Click(w.FieldPage(), "PushButton4");
+    ASSERT_TRUE(form4.isVisible());
+    pressesDuringWork = 0;
+    statements.clear();
+    Click(form4, "PushButton4");
+    EXPECT_EQ(pressesDuringWork, 1);
+    EXPECT_EQ(statements.filter("DROP TABLE").size(), 1);
+    EXPECT_EQ(statements.filter("CREATE TABLE").size(), 1);
+    EXPECT_EQ(form4.PushButton4().text(), "Exit");
+    EXPECT_TRUE(exitCodes.empty());
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
 TEST_F(ResultPage, TheBusyPointerCoversTheNameBoxDuringARun) {
     const db::ConnectionSettings login = Shop();
     pages::Form4& form4 = OnResultPage(login, "orders", {"name"});
