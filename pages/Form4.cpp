@@ -16,6 +16,7 @@
 #include "pages/DataGrid.h"
 #include "pages/FieldPageFill.h"
 #include "pages/Form3.h"
+#include "pages/MinimiseWatch.h"
 #include "pages/PageLayout.h"
 #include "pages/PageSetUp.h"
 #include "pages/PointerRules.h"
@@ -31,7 +32,8 @@ const QString kExit = QStringLiteral("Exit");
 
 }  // namespace
 
-Form4::Form4(Wizard& wizard) : PageWindow("Form4", 5880, 4335), wizard_(wizard) {
+Form4::Form4(Wizard& wizard)
+    : PageWindow("Form4", 5880, 4335), wizard_(wizard), minimised_(new MinimiseWatch(*this)) {
     label1_ = MakeWrappedLabel(
         *this, "Label1",
         QStringLiteral(" You are about to create a new table with duplicates records "
@@ -111,6 +113,7 @@ void Form4::PushButton4_Click() {
         return;
     }
 
+    minimised_->Start();  // a page minimised at any time from here on comes back at the end
     proc.Step(110, [&] { Pointer().Set(PointerCode::Busy); });
     const engine::RunOutcome outcome = run.Run(inputs);
     proc.Step(180, [&] {
@@ -120,7 +123,7 @@ void Form4::PushButton4_Click() {
     });
     proc.Step(182, [&] { pushButton4_->setText(kExit); });
     proc.Step(184, [&] {
-        if (isMinimized()) showNormal();
+        if (minimised_->Minimised()) minimised_->RestoreNormal();
     });
     proc.Step(186, [&] { Pointer().Set(PointerCode::Default); });
 }

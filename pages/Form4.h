@@ -10,6 +10,7 @@ class QPushButton;
 namespace tarnwick::pages {
 
 class DataGrid;
+class MinimiseWatch;
 class Wizard;
 
 // The result page: the new table's name, "< Back" to the field page, and "Finish", which runs the
@@ -33,7 +34,8 @@ class Form4 : public PageWindow {
     Wizard& wizard_;
     ActionGuard runAtWork_;
     ActionGuard backAtWork_;
-    QLabel* label1_;  // children of the page
+    MinimiseWatch* minimised_;  // children of the page from here on
+    QLabel* label1_;
     QLineEdit* text1_;
     QPushButton* pushButton2_;
     QPushButton* pushButton4_;

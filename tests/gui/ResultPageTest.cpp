@@ -241,6 +241,32 @@ TEST_F(ResultPage, ASecondPressOfBackOrFinishWhileItWorksDoesNothing) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
+TEST_F(ResultPage, AMinimisedPageComesBackNormalEvenWhenMinimisedJustBeforeTheEnd) {
+    const db::ConnectionSettings login = Shop();
+    // As the window system does it: the window is minimised at once, and the page hears of it
+    // only when it next takes events.
+    for (const char* lastSteps : {"ALTER TABLE `orders2` DROP", "SELECT * FROM `orders2`"}) {
+        SCOPED_TRACE(lastSteps);
+        pages::Form4& form4 = OnResultPage(login, "orders", {"name"});
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form4));
+        bool minimised = false;
+        db::StatementObserverScope minimise([&](const QString& statement) {
+            if (!statement.startsWith(lastSteps)) return;
+            form4.windowHandle()->showMinimized();
+            minimised = true;
+        });
+        Click(form4, "PushButton4");
+        ASSERT_TRUE(minimised);
+        QCoreApplication::processEvents();  // whatever the window system still had to say
+        EXPECT_FALSE(form4.windowState() & Qt::WindowMinimized);
+        EXPECT_FALSE(form4.windowHandle()->windowStates() & Qt::WindowMinimized);
+        EXPECT_TRUE(form4.isVisible());
+        EXPECT_EQ(form4.PushButton4().text(), "Exit");
+        wizard.reset();
+    }
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
 TEST_F(ResultPage, TheBusyPointerCoversTheNameBoxDuringARun) {
     const db::ConnectionSettings login = Shop();
     pages::Form4& form4 = OnResultPage(login, "orders", {"name"});
