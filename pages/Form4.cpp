@@ -108,7 +108,10 @@ void Form4::PushButton4_Click() {
     const engine::RunInputs inputs{wizard_.State().ConnectionSettings(),
                                    wizard_.State().ChosenTable, wizard_.State().KeyFieldList,
                                    text1_->text()};
+    // Whether the name is safe to use is asked of the server, which can take a moment.
+    Pointer().Set(PointerCode::Busy);
     if (const auto refusal = engine::RefusalOf(inputs)) {
+        Pointer().Set(PointerCode::Default);
         app::ShowMessage(*refusal);
         return;
     }
