@@ -46,6 +46,26 @@ void Connection::SetConnectionTimeout(int seconds) {
                   SQL_HANDLE_DBC, handle_.Get(), "SQLSetConnectAttr(SQL_ATTR_CONNECTION_TIMEOUT)");
 }
 
+void Connection::SetTransactionIsolation(SQLULEN level) {
+    // On an open connection the driver asks the server: a wait like any other.
+    SQLRETURN rc = SQL_ERROR;
+    Wait(nullptr, [&] {
+        rc = SQLSetConnectAttrW(handle_.Get(), SQL_ATTR_TXN_ISOLATION,
+                                reinterpret_cast<SQLPOINTER>(level), 0);
+    });
+    ThrowIfFailed(rc, SQL_HANDLE_DBC, handle_.Get(), "SQLSetConnectAttr(SQL_ATTR_TXN_ISOLATION)");
+}
+
+SQLULEN Connection::TransactionIsolation() const {
+    SQLULEN level = 0;
+    SQLRETURN rc = SQL_ERROR;
+    Wait(nullptr, [&] {
+        rc = SQLGetConnectAttrW(handle_.Get(), SQL_ATTR_TXN_ISOLATION, &level, 0, nullptr);
+    });
+    ThrowIfFailed(rc, SQL_HANDLE_DBC, handle_.Get(), "SQLGetConnectAttr(SQL_ATTR_TXN_ISOLATION)");
+    return level;
+}
+
 void Connection::Open(const QString& connectionString) {
     if (open_) throw DbError(QStringLiteral("Operation is not allowed when the object is open."));
     SQLSMALLINT outLength = 0;
@@ -81,7 +101,7 @@ void ResumeSendingStatements() {
     sendingStopped = false;
 }
 
-void Connection::Wait(SQLHSTMT statement, const std::function<void()>& call) {
+void Connection::Wait(SQLHSTMT statement, const std::function<void()>& call) const {
     // Whoever waits holds the connection; keep it alive while the cursors released below go.
     const std::shared_ptr<Connection> self = self_.lock();
     busy_ = true;

@@ -40,6 +40,12 @@ class Connection {
     int CommandTimeout() const { return commandTimeout_; }
     int ConnectionTimeout() const { return connectionTimeout_; }
 
+    // The transaction isolation of the session (SQL_ATTR_TXN_ISOLATION: SQL_TXN_READ_COMMITTED,
+    // SQL_TXN_REPEATABLE_READ, ...). On an open connection the driver changes the session's level
+    // at once, with a statement of its own; reading it before any change asks the server.
+    void SetTransactionIsolation(SQLULEN level);
+    SQLULEN TransactionIsolation() const;
+
     // Connects with an ODBC connection string, without prompting. Throws DbError with the
     // driver's text on failure.
     void Open(const QString& connectionString);
@@ -70,11 +76,11 @@ class Connection {
     StatementHandle SendStatement(const QString& statement, Reading reading);
     void RequireOpen() const;
     // Runs a blocking call of this connection as a wait for the server (db/ServerWait.h).
-    void Wait(SQLHSTMT statement, const std::function<void()>& call);
+    void Wait(SQLHSTMT statement, const std::function<void()>& call) const;
 
     ConnectionHandle handle_;
     bool open_ = false;
-    bool busy_ = false;
+    mutable bool busy_ = false;
     int cursorLocation_ = 2;  // server side until told otherwise, as a new ADO connection
     int commandTimeout_ = 30;
     int connectionTimeout_ = 15;
