@@ -5,6 +5,7 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Identifier.h"
+#include "db/RowBlockCache.h"
 #include "db/RowSet.h"
 #include "tests/support/TestServer.h"
 
@@ -232,4 +233,27 @@ TEST(RowSet, WideValuesAreReadAtAnyPositionToo) {
                   id % 10 == 0 ? Value() : Value((u"ü"_s + QString::number(id)).repeated(3000)));
         ASSERT_EQ(rows->ValueAt(row, 2), "0x" + QString::number(id).toLatin1().toHex().toUpper());
     }
+}
+
+TEST(RowBlockCache, KeepsAFewBlocksTheLeastRecentlyUsedGoingFirst) {
+    auto connection = OpenConnection(TestServer::FreshDatabaseForThisTest());
+    Cursor cursor =
+        connection->OpenCursor("SELECT seq FROM seq_1_to_5000;", Connection::Reading::Positioned);
+    const long block = cursor.RowsPerFetch();
+    ASSERT_GT(block, 1);
+    RowBlockCache cache(1, block);
+    EXPECT_EQ(cache.ValueAt(cursor, 0, 0), "1");
+    EXPECT_EQ(cache.ValueAt(cursor, block, 0), QString::number(block + 1));
+    // The first block is used again, so the second is the oldest when the cache is full.
+    for (long b = 2; b <= static_cast<long>(RowBlockCache::kMaxBlocks); ++b) {
+        EXPECT_EQ(cache.ValueAt(cursor, 0, 0), "1");
+        EXPECT_EQ(cache.ValueAt(cursor, b * block + 3, 0), QString::number(b * block + 4));
+    }
+    EXPECT_TRUE(cache.Holds(0));
+    EXPECT_FALSE(cache.Holds(block));
+    EXPECT_TRUE(cache.Holds(static_cast<long>(RowBlockCache::kMaxBlocks) * block));
+    // A block read again comes back with the same values; the end of the result is short.
+    EXPECT_EQ(cache.ValueAt(cursor, block + 1, 0), QString::number(block + 2));
+    EXPECT_EQ(cache.ValueAt(cursor, 4999, 0), "5000");
+    EXPECT_THROW(cache.ValueAt(cursor, 5000, 0), DbError);
 }
