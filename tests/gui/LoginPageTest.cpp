@@ -327,10 +327,18 @@ TEST_F(LoginPage, ClosingAPageWhileTheTablesAreListedEndsTheProgramInsideTheList
         exitCodes.push_back(code);
         pointerWhenEnded = w.LoginPage().Pointer().Code();
     });
-    QTimer::singleShot(0, &w.LoginPage(), [&] { w.LoginPage().close(); });
+    // The close arrives once the listing has begun (the page shows the busy pointer); events are
+    // processed while the probe and the connection wait for the server too.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, &w.LoginPage(), [&] {
+        if (w.LoginPage().Pointer().Code() == PointerCode::Busy && exitCodes.empty())
+            w.LoginPage().close();
+    });
+    closer.start(0);
     // The yield processes events once some milliseconds have passed since it last did.
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     Click(w.LoginPage(), "PushButton3");
+    closer.stop();
     EXPECT_EQ(exitCodes, std::vector<int>{0});
     EXPECT_EQ(pointerWhenEnded, PointerCode::Busy);
 }
