@@ -8,7 +8,7 @@ namespace tarnwick::app {
 GuardedProcedure::GuardedProcedure(const QString& procedure) : tag_(ProcedureTag(procedure)) {}
 
 void GuardedProcedure::Report(int line, const std::exception_ptr& failure) {
-    ++failures_;
+    failedLines_.push_back(line);
     ShowErrorReport(tag_, DescribeFailure(failure), line);
 }
 

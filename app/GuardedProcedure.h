@@ -3,6 +3,7 @@
 #include <QString>
 #include <exception>
 #include <utility>
+#include <vector>
 
 namespace tarnwick::app {
 
@@ -53,13 +54,15 @@ class GuardedProcedure {
     }
 
     const QString& Tag() const { return tag_; }
-    int FailureCount() const { return failures_; }
+    int FailureCount() const { return static_cast<int>(failedLines_.size()); }
+    // The line of every failure reported so far, in order.
+    const std::vector<int>& FailedLines() const { return failedLines_; }
 
   private:
     void Report(int line, const std::exception_ptr& failure);
 
     QString tag_;
-    int failures_ = 0;
+    std::vector<int> failedLines_;
 };
 
 }  // namespace tarnwick::app

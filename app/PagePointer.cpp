@@ -20,8 +20,29 @@ PagePointer* PagePointer::Of(const QWidget& page) {
 }
 
 void PagePointer::Set(PointerCode code) {
+    const bool wasBusy = code_ == PointerCode::Busy;
     code_ = code;
     page_.setCursor(CursorFor(code));
+    const bool busy = code_ == PointerCode::Busy;
+    if (busy && !wasBusy) CoverOwnPointers();
+    if (!busy && wasBusy) RestoreOwnPointers();
+}
+
+void PagePointer::CoverOwnPointers() {
+    const QCursor hourglass = CursorFor(PointerCode::Busy);
+    for (QWidget* control : page_.findChildren<QWidget*>()) {
+        // Windows of their own (a dialog over the page) keep their pointers.
+        if (control->window() != &page_ || !control->testAttribute(Qt::WA_SetCursor)) continue;
+        covered_.push_back({control, control->cursor()});
+        control->setCursor(hourglass);
+    }
+}
+
+void PagePointer::RestoreOwnPointers() {
+    for (const OwnPointer& own : covered_) {
+        if (own.control) own.control->setCursor(own.cursor);
+    }
+    covered_.clear();
 }
 
 void PagePointer::SetCustomImage(const QCursor& cursor) {

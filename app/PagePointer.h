@@ -2,7 +2,9 @@
 
 #include <QCursor>
 #include <QObject>
+#include <QPointer>
 #include <optional>
+#include <vector>
 
 class QWidget;
 
@@ -12,7 +14,9 @@ namespace tarnwick::app {
 enum class PointerCode { Default = 0, Busy = 11, Custom = 99 };
 
 // A page's pointer setting, shown over the page and every control that has no pointer of its
-// own. Lives as a child of its page.
+// own. While the page is busy, the hourglass shows over those controls too (text boxes keep an
+// I-beam of their own otherwise); they get their own pointer back when the page is no longer
+// busy. Lives as a child of its page.
 class PagePointer : public QObject {
   public:
     explicit PagePointer(QWidget& page);
@@ -35,7 +39,16 @@ class PagePointer : public QObject {
     QCursor CursorFor(PointerCode code) const;
 
   private:
+    // The controls of the page that show a pointer of their own, and that pointer.
+    struct OwnPointer {
+        QPointer<QWidget> control;
+        QCursor cursor;
+    };
+    void CoverOwnPointers();
+    void RestoreOwnPointers();
+
     QWidget& page_;
+    std::vector<OwnPointer> covered_;
     PointerCode code_ = PointerCode::Default;
     std::optional<QCursor> customImage_;
 };

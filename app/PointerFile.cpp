@@ -1,6 +1,5 @@
 #include "app/PointerFile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
@@ -34,10 +33,8 @@ QCursor LoadPointerFile(const QString& path) {
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     const QImage image = reader.read();
-    if (image.isNull()) {
-        throw Failure(QStringLiteral("The pointer file %1 cannot be loaded: %2")
-                          .arg(QDir::toNativeSeparators(path), reader.errorString()));
-    }
+    // The report shows the image reader's own text, unchanged.
+    if (image.isNull()) throw Failure(reader.errorString());
     QPoint hotspot;
     QFile file(path);
     if (file.open(QIODevice::ReadOnly))

@@ -1,7 +1,10 @@
 #include "db/Connection.h"
 
+#include <atomic>
+
 #include "db/DbError.h"
 #include "db/RowSet.h"
+#include "db/ServerWait.h"
 #include "db/StatementObserver.h"
 
 namespace tarnwick::db {
@@ -11,7 +14,7 @@ const SQLWCHAR* Wide(const QString& text) {
     return reinterpret_cast<const SQLWCHAR*>(text.utf16());
 }
 
-bool sendingStopped = false;
+std::atomic<bool> sendingStopped = false;
 
 }  // namespace
 
@@ -43,13 +46,36 @@ void Connection::SetConnectionTimeout(int seconds) {
                   SQL_HANDLE_DBC, handle_.Get(), "SQLSetConnectAttr(SQL_ATTR_CONNECTION_TIMEOUT)");
 }
 
+void Connection::SetTransactionIsolation(SQLULEN level) {
+    // On an open connection the driver asks the server: a wait like any other.
+    SQLRETURN rc = SQL_ERROR;
+    Wait(nullptr, [&] {
+        rc = SQLSetConnectAttrW(handle_.Get(), SQL_ATTR_TXN_ISOLATION,
+                                reinterpret_cast<SQLPOINTER>(level), 0);
+    });
+    ThrowIfFailed(rc, SQL_HANDLE_DBC, handle_.Get(), "SQLSetConnectAttr(SQL_ATTR_TXN_ISOLATION)");
+}
+
+SQLULEN Connection::TransactionIsolation() const {
+    SQLULEN level = 0;
+    SQLRETURN rc = SQL_ERROR;
+    Wait(nullptr, [&] {
+        rc = SQLGetConnectAttrW(handle_.Get(), SQL_ATTR_TXN_ISOLATION, &level, 0, nullptr);
+    });
+    ThrowIfFailed(rc, SQL_HANDLE_DBC, handle_.Get(), "SQLGetConnectAttr(SQL_ATTR_TXN_ISOLATION)");
+    return level;
+}
+
 void Connection::Open(const QString& connectionString) {
     if (open_) throw DbError(QStringLiteral("Operation is not allowed when the object is open."));
     SQLSMALLINT outLength = 0;
-    const SQLRETURN rc =
-        SQLDriverConnectW(handle_.Get(), nullptr, const_cast<SQLWCHAR*>(Wide(connectionString)),
-                          static_cast<SQLSMALLINT>(connectionString.size()), nullptr, 0, &outLength,
-                          SQL_DRIVER_NOPROMPT);
+    SQLRETURN rc = SQL_ERROR;
+    Wait(nullptr, [&] {
+        rc =
+            SQLDriverConnectW(handle_.Get(), nullptr, const_cast<SQLWCHAR*>(Wide(connectionString)),
+                              static_cast<SQLSMALLINT>(connectionString.size()), nullptr, 0,
+                              &outLength, SQL_DRIVER_NOPROMPT);
+    });
     ThrowIfFailed(rc, SQL_HANDLE_DBC, handle_.Get(), "SQLDriverConnect");
     open_ = true;
 }
@@ -68,37 +94,65 @@ void Connection::RequireOpen() const {
 
 void StopSendingStatements() {
     sendingStopped = true;
+    CancelStatementsAtWork();
 }
 
 void ResumeSendingStatements() {
     sendingStopped = false;
 }
 
-StatementHandle Connection::SendStatement(const QString& statement) {
+void Connection::Wait(SQLHSTMT statement, const std::function<void()>& call) const {
+    // Whoever waits holds the connection; keep it alive while the cursors released below go.
+    const std::shared_ptr<Connection> self = self_.lock();
+    busy_ = true;
+    try {
+        WaitForServer(statement, call);
+    } catch (...) {
+        busy_ = false;
+        throw;
+    }
+    busy_ = false;
+    ReleaseIdleCursors();
+}
+
+StatementHandle Connection::SendStatement(const QString& statement, Reading reading) {
     RequireOpen();
     if (sendingStopped) {
         throw DbError(QStringLiteral("Tarnwick is closing: the statement was not sent."));
+    }
+    if (busy_) {
+        throw DbError(QStringLiteral(
+            "The connection is still at work on another statement: the statement was not sent."));
     }
     StatementHandle stmt = AllocateStatementHandle(handle_.Get());
     const auto timeout = reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(commandTimeout_));
     // The driver answers "option value changed" (success with info) and keeps no timeout.
     ThrowIfFailed(SQLSetStmtAttrW(stmt.Get(), SQL_ATTR_QUERY_TIMEOUT, timeout, 0), SQL_HANDLE_STMT,
                   stmt.Get(), "SQLSetStmtAttr(SQL_ATTR_QUERY_TIMEOUT)");
+    if (reading == Reading::Positioned) {
+        // The driver keeps the whole result on the client side either way; a static cursor lets
+        // it be read at any position and counted before the first row is read.
+        ThrowIfFailed(SQLSetStmtAttrW(stmt.Get(), SQL_ATTR_CURSOR_TYPE,
+                                      reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0),
+                      SQL_HANDLE_STMT, stmt.Get(), "SQLSetStmtAttr(SQL_ATTR_CURSOR_TYPE)");
+    }
     NotifyStatementObservers(statement);
-    const SQLRETURN rc = SQLExecDirectW(stmt.Get(), const_cast<SQLWCHAR*>(Wide(statement)),
-                                        static_cast<SQLINTEGER>(statement.size()));
+    SQLRETURN rc = SQL_ERROR;
+    Wait(stmt.Get(), [&] {
+        rc = SQLExecDirectW(stmt.Get(), const_cast<SQLWCHAR*>(Wide(statement)),
+                            static_cast<SQLINTEGER>(statement.size()));
+    });
     ThrowIfFailed(rc, SQL_HANDLE_STMT, stmt.Get(), "SQLExecDirect");
     return stmt;
 }
 
-Cursor Connection::OpenCursor(const QString& statement) {
-    return Cursor(SendStatement(statement), self_.lock());
+Cursor Connection::OpenCursor(const QString& statement, Reading reading) {
+    return Cursor(SendStatement(statement, reading), self_.lock());
 }
 
 std::shared_ptr<RowSet> Connection::Execute(const QString& statement) {
-    Cursor cursor = OpenCursor(statement);
     auto rowSet = std::make_shared<RowSet>();
-    rowSet->Fill(cursor, self_.lock());
+    rowSet->Take(OpenCursor(statement, Reading::Positioned));
     return rowSet;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "db/ConnectionSettings.h"
@@ -39,6 +40,12 @@ class Connection {
     int CommandTimeout() const { return commandTimeout_; }
     int ConnectionTimeout() const { return connectionTimeout_; }
 
+    // The transaction isolation of the session (SQL_ATTR_TXN_ISOLATION: SQL_TXN_READ_COMMITTED,
+    // SQL_TXN_REPEATABLE_READ, ...). On an open connection the driver changes the session's level
+    // at once, with a statement of its own; reading it before any change asks the server.
+    void SetTransactionIsolation(SQLULEN level);
+    SQLULEN TransactionIsolation() const;
+
     // Connects with an ODBC connection string, without prompting. Throws DbError with the
     // driver's text on failure.
     void Open(const QString& connectionString);
@@ -49,12 +56,22 @@ class Connection {
     // row set is closed. Throws DbError with the server's text when the statement fails.
     std::shared_ptr<RowSet> Execute(const QString& statement);
 
-    // Sends a statement and returns its result for forward reading, row by row.
-    Cursor OpenCursor(const QString& statement);
+    // How a statement's result is to be read: forward only, row by row (the run's key reading),
+    // or also at any position (row sets, which grids read only where they look).
+    enum class Reading { Forward, Positioned };
+
+    // Sends a statement and returns its result, fetched by the driver into its own buffer.
+    Cursor OpenCursor(const QString& statement, Reading reading = Reading::Forward);
+
+    // True while a call of this connection is at work on the server (the user-interface thread
+    // meanwhile processes window events): nothing else may use the connection until it returns.
+    bool Busy() const { return busy_; }
 
     // Sends a statement and hands over the executed statement, for readers of its result other
     // than Cursor (the run's key reading).
-    StatementHandle SendForReading(const QString& statement) { return SendStatement(statement); }
+    StatementHandle SendForReading(const QString& statement) {
+        return SendStatement(statement, Reading::Forward);
+    }
 
     ~Connection();
     Connection(const Connection&) = delete;
@@ -62,19 +79,23 @@ class Connection {
 
   private:
     Connection() = default;
-    StatementHandle SendStatement(const QString& statement);
+    StatementHandle SendStatement(const QString& statement, Reading reading);
     void RequireOpen() const;
+    // Runs a blocking call of this connection as a wait for the server (db/ServerWait.h).
+    void Wait(SQLHSTMT statement, const std::function<void()>& call) const;
 
     ConnectionHandle handle_;
     bool open_ = false;
+    mutable bool busy_ = false;
     int cursorLocation_ = 2;  // server side until told otherwise, as a new ADO connection
     int commandTimeout_ = 30;
     int connectionTimeout_ = 15;
     std::weak_ptr<Connection> self_;
 };
 
-// From now on no connection sends a statement: each attempt fails instead. Called when the user
-// closes the program, so that a run that is still unwinding cannot change anything more.
+// From now on no connection sends a statement: each attempt fails instead; a statement the server
+// is working on is cancelled. Called when the user closes the program, so that a run that is still
+// unwinding cannot change anything more.
 void StopSendingStatements();
 // Undoes StopSendingStatements, for tests whose recorded end of program returns.
 void ResumeSendingStatements();

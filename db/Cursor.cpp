@@ -1,5 +1,6 @@
 #include "db/Cursor.h"
 
+#include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/StatementReading.h"
 
@@ -104,6 +105,51 @@ void Cursor::BindBlock(const std::vector<SQLLEN>& widths) {
                                  column.width, column.indicators.data()),
                       SQL_HANDLE_STMT, stmt, "SQLBindCol");
     }
+}
+
+long Cursor::RowCount() {
+    SQLHSTMT stmt = statement_.Get();
+    SQLLEN count = -1;
+    ThrowIfFailed(SQLRowCount(stmt, &count), SQL_HANDLE_STMT, stmt, "SQLRowCount");
+    // The driver keeps the whole result and counts it; a count it does not know would leave
+    // RecordCount wrong, so it is a failure.
+    if (count < 0) throw DbError(QStringLiteral("The driver did not count the rows of the result"));
+    return static_cast<long>(count);
+}
+
+bool Cursor::FetchAt(long row) {
+    return block_.At(statement_.Get(), static_cast<SQLLEN>(row));
+}
+
+long Cursor::RowsPerFetch() const {
+    return bound_.empty() ? 1 : static_cast<long>(kBlockRows);
+}
+
+bool Cursor::ConnectionBusy() const {
+    return connection_ && connection_->Busy();
+}
+
+namespace {
+
+std::vector<std::unique_ptr<Cursor>>& WaitingForRelease() {
+    static std::vector<std::unique_ptr<Cursor>> cursors;
+    return cursors;
+}
+
+}  // namespace
+
+void ReleaseWhenIdle(std::unique_ptr<Cursor> cursor) {
+    if (cursor && cursor->ConnectionBusy()) WaitingForRelease().push_back(std::move(cursor));
+}
+
+void ReleaseIdleCursors() {
+    // Taken out first: freeing a cursor may let go of the last row set of another connection.
+    std::vector<std::unique_ptr<Cursor>> idle;
+    auto& waiting = WaitingForRelease();
+    for (auto& cursor : waiting) {
+        if (!cursor->ConnectionBusy()) idle.push_back(std::move(cursor));
+    }
+    std::erase(waiting, nullptr);
 }
 
 const QString& Cursor::FieldName(int column) const {

@@ -12,8 +12,9 @@ namespace tarnwick::db {
 
 class Connection;
 
-// A statement's result read forward, one row at a time, without keeping rows: the streaming
-// reader under RowSet, and what the deduplication run reads its keys with.
+// A statement's result, read from the driver's buffer without keeping rows: forward one row at a
+// time (what the deduplication run reads its keys with) or, over a statement executed for
+// positioned reading, from any row on (what a row set reads the rows a grid shows with).
 // Every value is read as text: numbers and dates in the server's text form, binary values as
 // "0x" and hexadecimal digits.
 class Cursor {
@@ -26,6 +27,18 @@ class Cursor {
 
     // Moves to the next row; false once past the last row.
     bool Fetch();
+
+    // Positioned reading (a statement executed with Connection::Reading::Positioned):
+    // The number of rows of the result, exact before the first row is read.
+    long RowCount();
+    // Moves to the 0-based row `row`; false when the result has no such row. Fetch then goes on
+    // with the rows after it.
+    bool FetchAt(long row);
+    // Rows the driver hands over in one fetch (a block of bound columns, or one row).
+    long RowsPerFetch() const;
+
+    // True while the connection is at work on another statement; the cursor must then wait.
+    bool ConnectionBusy() const;
 
     // The value of a column of the current row. Read each column at most once per row, in any
     // order the caller likes.
@@ -53,5 +66,11 @@ class Cursor {
     std::vector<BoundColumn> bound_;
     RowBlock block_;
 };
+
+// Frees a cursor's statement now or, while its connection is at work on another statement, once
+// that call has returned (a grid may let go of its rows in the middle of an action).
+void ReleaseWhenIdle(std::unique_ptr<Cursor> cursor);
+// Frees the cursors given to ReleaseWhenIdle whose connection is no longer at work.
+void ReleaseIdleCursors();
 
 }  // namespace tarnwick::db

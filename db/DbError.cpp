@@ -6,10 +6,11 @@
 
 namespace tarnwick::db {
 
-DbError::DbError(const QString& description, const QString& sqlState)
+DbError::DbError(const QString& description, const QString& sqlState, int nativeError)
     : std::runtime_error(description.toStdString()),
       description_(description),
-      sqlState_(sqlState) {}
+      sqlState_(sqlState),
+      nativeError_(nativeError) {}
 
 void ThrowIfFailed(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* what) {
     if (Succeeded(rc) || rc == SQL_NO_DATA) return;
@@ -30,7 +31,7 @@ void ThrowIfFailed(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const
                 const auto* code = reinterpret_cast<const char16_t*>(state.data());
                 throw DbError(
                     QString::fromUtf16(text, std::min<qsizetype>(length, message.size() - 1)),
-                    QString::fromUtf16(code, 5));
+                    QString::fromUtf16(code, 5), static_cast<int>(nativeError));
             }
         }
     }

@@ -8,17 +8,20 @@
 namespace tarnwick::db {
 
 // A failure of the database layer. what() is the driver's own diagnostic text (UTF-8), unchanged;
-// the SQLSTATE is kept beside it for callers that need to tell failures apart.
+// the SQLSTATE and the server's error number are kept beside it for callers that need to tell
+// failures apart.
 class DbError : public std::runtime_error {
   public:
-    DbError(const QString& description, const QString& sqlState = {});
+    DbError(const QString& description, const QString& sqlState = {}, int nativeError = 0);
 
     const QString& Description() const { return description_; }
     const QString& SqlState() const { return sqlState_; }
+    int NativeError() const { return nativeError_; }
 
   private:
     QString description_;
     QString sqlState_;
+    int nativeError_ = 0;
 };
 
 // True for SQL_SUCCESS and SQL_SUCCESS_WITH_INFO.

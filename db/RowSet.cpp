@@ -3,59 +3,55 @@
 #include "db/Connection.h"
 #include "db/Cursor.h"
 #include "db/DbError.h"
+#include "db/RowBlockCache.h"
 
 namespace tarnwick::db {
+namespace {
+
+// Rows per block when every value comes by itself (wide columns such as TEXT or BLOB).
+constexpr long kRowsPerBlockOfWideValues = 32;
+
+}  // namespace
+
+RowSet::RowSet() = default;
+
+RowSet::~RowSet() {
+    Close();
+}
 
 void RowSet::Open(const QString& statement, const std::shared_ptr<Connection>& connection) {
     if (!connection) throw DbError(QStringLiteral("The row set has no connection"));
-    Cursor cursor = connection->OpenCursor(statement);
-    Fill(cursor, connection);
+    Take(connection->OpenCursor(statement, Connection::Reading::Positioned));
 }
 
-void RowSet::Fill(Cursor& cursor, std::shared_ptr<Connection> connection) {
+void RowSet::Take(Cursor cursor) {
     Close();
-    // A statement that returns no columns (DROP, CREATE, ...) leaves the row set closed.
     if (cursor.FieldCount() == 0) return;
-    std::vector<QString> names;
-    for (int c = 0; c < cursor.FieldCount(); ++c) names.push_back(cursor.FieldName(c));
-    std::vector<char16_t> chars;
-    std::vector<uint64_t> ends;
-    std::vector<bool> nulls;
-    long rows = 0;
-    while (cursor.Fetch()) {
-        for (int c = 0; c < cursor.FieldCount(); ++c) {
-            nulls.push_back(!cursor.ReadInto(c, chars));
-            ends.push_back(chars.size());
-        }
-        ++rows;
-    }
-    chars.shrink_to_fit();
-    fieldNames_ = std::move(names);
-    chars_ = std::move(chars);
-    ends_ = std::move(ends);
-    nulls_ = std::move(nulls);
+    auto owned = std::make_unique<Cursor>(std::move(cursor));
+    const long rows = owned->RowCount();
+    const long perFetch = owned->RowsPerFetch();
+    cache_ = std::make_unique<RowBlockCache>(owned->FieldCount(),
+                                             perFetch > 1 ? perFetch : kRowsPerBlockOfWideValues);
+    cursor_ = std::move(owned);
     rowCount_ = rows;
     position_ = 0;
-    connection_ = std::move(connection);
-    open_ = true;
+    // The first rows at once: a grid bound now shows them even while its connection goes on to
+    // the next statement.
+    if (rowCount_ > 0) cache_->ValueAt(*cursor_, 0, 0);
 }
 
 void RowSet::Close() {
-    open_ = false;
-    fieldNames_.clear();
-    chars_.clear();
-    chars_.shrink_to_fit();
-    ends_.clear();
-    ends_.shrink_to_fit();
-    nulls_.clear();
-    nulls_.shrink_to_fit();
+    cache_.reset();
+    // A grid may let go of its rows while their connection works on another statement; the
+    // statement is then freed once that call has returned.
+    if (cursor_ && cursor_->ConnectionBusy()) ReleaseWhenIdle(std::move(cursor_));
+    cursor_.reset();
     rowCount_ = 0;
     position_ = 0;
-    connection_.reset();
 }
 
 void RowSet::RequireOpen() const {
-    if (!open_)
+    if (!IsOpen())
         throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
 }
 
@@ -66,7 +62,7 @@ long RowSet::RecordCount() const {
 
 int RowSet::FieldCount() const {
     RequireOpen();
-    return static_cast<int>(fieldNames_.size());
+    return cursor_->FieldCount();
 }
 
 QString RowSet::FieldName(int column) const {
@@ -76,7 +72,7 @@ QString RowSet::FieldName(int column) const {
                           .arg(column)
                           .arg(FieldCount()));
     }
-    return fieldNames_[static_cast<size_t>(column)];
+    return cursor_->FieldName(column);
 }
 
 bool RowSet::Eof() const {
@@ -100,7 +96,7 @@ Value RowSet::Field(int column) const {
     return ValueAt(position_, column);
 }
 
-size_t RowSet::CellIndex(long row, int column) const {
+void RowSet::RequireCell(long row, int column) const {
     RequireOpen();
     if (row < 0 || row >= rowCount_) {
         throw DbError(QStringLiteral("Row %1 is out of range (the row set has %2 rows)")
@@ -108,18 +104,23 @@ size_t RowSet::CellIndex(long row, int column) const {
                           .arg(rowCount_));
     }
     FieldName(column);  // range check
-    return static_cast<size_t>(row) * fieldNames_.size() + static_cast<size_t>(column);
 }
 
-bool RowSet::IsNullAt(long row, int column) const {
-    return nulls_[CellIndex(row, column)];
+bool RowSet::CanReadAt(long row) const {
+    return IsOpen() && (cache_->Holds(row) || !cursor_->ConnectionBusy());
 }
 
 Value RowSet::ValueAt(long row, int column) const {
-    const size_t k = CellIndex(row, column);
-    if (nulls_[k]) return std::nullopt;
-    const uint64_t begin = k == 0 ? 0 : ends_[k - 1];
-    return QString::fromUtf16(chars_.data() + begin, static_cast<qsizetype>(ends_[k] - begin));
+    RequireCell(row, column);
+    if (!CanReadAt(row)) {
+        throw DbError(QStringLiteral(
+            "The rows cannot be read now: their connection is at work on another statement."));
+    }
+    return cache_->ValueAt(*cursor_, row, column);
+}
+
+bool RowSet::IsNullAt(long row, int column) const {
+    return !ValueAt(row, column).has_value();
 }
 
 }  // namespace tarnwick::db

@@ -1,9 +1,7 @@
 #pragma once
 
 #include <QString>
-#include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "db/Value.h"
 
@@ -11,23 +9,29 @@ namespace tarnwick::db {
 
 class Connection;
 class Cursor;
+class RowBlockCache;
 
-// The rows of one statement, fetched whole into the client when the row set opens, so that
-// RecordCount is exact before the first row is read. Read forward with Eof/MoveNext/Field, or at
-// random with ValueAt (the grid does). A row set keeps the connection it was opened on alive, so a
-// grid-bound row set and its connection live as long as the grid holds them.
+// The rows of one statement. The driver fetches the whole result into its own buffer when the row
+// set opens, so RecordCount is exact before the first row is read; the row set itself keeps only
+// the few blocks of rows last read from that buffer. Read forward with Eof/MoveNext/Field, or at
+// random with ValueAt (the grid does, for the rows it shows). A row set keeps the connection it was
+// opened on alive, so a grid-bound row set and its connection live as long as the grid holds them.
 class RowSet {
   public:
-    RowSet() = default;  // a closed row set
+    RowSet();  // a closed row set
+    ~RowSet();
+    RowSet(const RowSet&) = delete;
+    RowSet& operator=(const RowSet&) = delete;
 
-    // Sends the statement on the connection and fetches every row. Throws DbError with the
-    // driver's text when the statement fails. The rows are never written through a row set.
+    // Sends the statement on the connection. Throws DbError with the driver's text when the
+    // statement fails. The rows are never written through a row set.
     void Open(const QString& statement, const std::shared_ptr<Connection>& connection);
 
-    // Fetches every remaining row of an executed statement.
-    void Fill(Cursor& cursor, std::shared_ptr<Connection> connection);
+    // Takes over a statement executed for positioned reading (Connection::Reading::Positioned);
+    // one that returns no columns (DROP, CREATE, ...) leaves the row set closed.
+    void Take(Cursor cursor);
 
-    bool IsOpen() const { return open_; }
+    bool IsOpen() const { return cursor_ != nullptr; }
     void Close();
 
     // Each of these throws DbError when the row set is closed.
@@ -41,24 +45,21 @@ class RowSet {
     // The value of a column of the current row; throws when at the end.
     Value Field(int column) const;
 
-    // Random access for views: row in [0, RecordCount()), column in [0, FieldCount()).
+    // Random access for views: row in [0, RecordCount()), column in [0, FieldCount()). Throws
+    // DbError when the row has to be read while the connection is at work on another statement.
     Value ValueAt(long row, int column) const;
     bool IsNullAt(long row, int column) const;
+    // Whether ValueAt can answer at once: the row is at hand, or the connection is free to read it.
+    bool CanReadAt(long row) const;
 
   private:
     void RequireOpen() const;
-    size_t CellIndex(long row, int column) const;
+    void RequireCell(long row, int column) const;
 
-    bool open_ = false;
-    std::shared_ptr<Connection> connection_;
-    std::vector<QString> fieldNames_;
+    std::unique_ptr<Cursor> cursor_;  // holds the statement and keeps the connection alive
+    std::unique_ptr<RowBlockCache> cache_;
     long rowCount_ = 0;
     long position_ = 0;
-    // Cell k = row * FieldCount() + column holds chars_[ends_[k-1] .. ends_[k]); compact enough for
-    // a million-row grid.
-    std::vector<char16_t> chars_;
-    std::vector<uint64_t> ends_;
-    std::vector<bool> nulls_;
 };
 
 }  // namespace tarnwick::db

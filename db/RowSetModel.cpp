@@ -1,8 +1,10 @@
 #include "db/RowSetModel.h"
 
 #include <QColor>
+#include <QTimer>
 #include <limits>
 
+#include "db/DbError.h"
 #include "db/RowSet.h"
 
 namespace tarnwick::db {
@@ -43,11 +45,24 @@ QVariant RowSetModel::data(const QModelIndex& index, int role) const {
         index.column() >= columnCount()) {
         return {};
     }
-    const bool isNull = rowSet_->IsNullAt(index.row(), index.column());
+    if (role != Qt::DisplayRole && role != Qt::FontRole && role != Qt::ForegroundRole) return {};
+    if (!rowSet_->CanReadAt(index.row())) {
+        // The row set's connection is at work on another statement: blank for now.
+        ScheduleRefresh(index.row());
+        return {};
+    }
+    Value value;
+    try {
+        value = rowSet_->ValueAt(index.row(), index.column());
+    } catch (const DbError& failure) {
+        // Painting cannot report; the cell shows why it has no value.
+        return role == Qt::DisplayRole ? QVariant(failure.Description()) : QVariant();
+    }
+    const bool isNull = !value.has_value();
     switch (role) {
         case Qt::DisplayRole:
             if (isNull) return QString::fromUtf16(kNullCellText);
-            return rowSet_->ValueAt(index.row(), index.column()).value_or(QString());
+            return *value;
         case Qt::FontRole:
             if (isNull) return nullFont_;
             return {};
@@ -66,6 +81,27 @@ QVariant RowSetModel::headerData(int section, Qt::Orientation orientation, int r
         return rowSet_->FieldName(section);
     }
     return section + 1;
+}
+
+void RowSetModel::ScheduleRefresh(long row) const {
+    missedRow_ = row;
+    if (refreshPending_) return;
+    refreshPending_ = true;
+    QTimer::singleShot(kRefreshMilliseconds, this, [this] {
+        refreshPending_ = false;
+        if (!Shows() || missedRow_ >= rowSet_->RecordCount()) return;
+        if (!rowSet_->CanReadAt(missedRow_)) {
+            ScheduleRefresh(missedRow_);  // the connection is still at work
+            return;
+        }
+        const int rows = rowCount();
+        const int columns = columnCount();
+        if (rows > 0 && columns > 0) {
+            // const_cast: data() is const, the signal is not; the model itself does not change.
+            Q_EMIT const_cast<RowSetModel*>(this)->dataChanged(index(0, 0),
+                                                               index(rows - 1, columns - 1));
+        }
+    });
 }
 
 Qt::ItemFlags RowSetModel::flags(const QModelIndex& index) const {

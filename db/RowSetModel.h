@@ -10,6 +10,7 @@ class RowSet;
 
 // Shows a row set in a grid, read-only: one column per field (its name in the header), one row
 // per record. A Null cell reads "NULL" in grey italics, so it stands apart from an empty text.
+// Cells are read from the row set only when a view asks for them, which is for the rows it shows.
 // The model holds the row set, and with it its connection, until it is given another one; with
 // none it shows nothing.
 class RowSetModel : public QAbstractTableModel {
@@ -31,9 +32,14 @@ class RowSetModel : public QAbstractTableModel {
 
   private:
     bool Shows() const;
+    // Asks the views to read the cells again a little later (after a cell could not be read).
+    void ScheduleRefresh(long row) const;
+    static constexpr int kRefreshMilliseconds = 40;
 
     std::shared_ptr<RowSet> rowSet_;
     QFont nullFont_;
+    mutable bool refreshPending_ = false;
+    mutable long missedRow_ = 0;
 };
 
 // The text a Null cell shows.

@@ -22,15 +22,21 @@ void RowBlock::UseBlocks(SQLHSTMT stmt, SQLULEN rows) {
 }
 
 bool RowBlock::Next(SQLHSTMT stmt) {
-    if (blocks_ && ++row_ < *rowsInBlock_) return true;
     if (finished_) return false;
-    const SQLRETURN rc = SQLFetch(stmt);
-    if (rc == SQL_NO_DATA) {
-        finished_ = true;
-        return false;
-    }
-    ThrowIfFailed(rc, SQL_HANDLE_STMT, stmt, "SQLFetch");
+    if (blocks_ && ++row_ < *rowsInBlock_) return true;
+    return Fetched(stmt, SQLFetch(stmt), "SQLFetch");
+}
+
+bool RowBlock::At(SQLHSTMT stmt, SQLLEN row) {
+    return Fetched(stmt, SQLFetchScroll(stmt, SQL_FETCH_ABSOLUTE, row + 1),
+                   "SQLFetchScroll(SQL_FETCH_ABSOLUTE)");
+}
+
+bool RowBlock::Fetched(SQLHSTMT stmt, SQLRETURN rc, const char* what) {
     row_ = 0;
+    finished_ = rc == SQL_NO_DATA;
+    if (finished_) return false;
+    ThrowIfFailed(rc, SQL_HANDLE_STMT, stmt, what);
     if (blocks_ && *rowsInBlock_ == 0) {
         finished_ = true;
         return false;

@@ -19,11 +19,17 @@ class RowBlock {
 
     // Moves to the next row, fetching the next block or row when needed; false past the last row.
     bool Next(SQLHSTMT stmt);
+    // Moves to the 0-based row `row` of a statement that can scroll (its block starts there);
+    // false when the result has no such row. Next then goes on with the rows after it.
+    bool At(SQLHSTMT stmt, SQLLEN row);
 
     // The current row's place in its block (0 when fetching row by row).
     SQLULEN Row() const { return row_; }
 
   private:
+    // After a fetch that returned `rc`: whether it brought a row.
+    bool Fetched(SQLHSTMT stmt, SQLRETURN rc, const char* what);
+
     // Where the driver writes the number of rows of each block: on the heap, so that it stays put
     // when the reader is moved.
     std::unique_ptr<SQLULEN> rowsInBlock_ = std::make_unique<SQLULEN>(0);

@@ -1,9 +1,13 @@
 #include "engine/DeduplicationRun.h"
 
+#include <QDateTime>
+#include <QRandomGenerator>
+#include <algorithm>
 #include <charconv>
 #include <string>
 
 #include "app/FailureDescription.h"
+#include "db/DbError.h"
 #include "db/Identifier.h"
 #include "engine/RowKey.h"
 #include "engine/WorkingConnection.h"
@@ -15,9 +19,43 @@ QString TemporaryColumn() {
     return QString::fromUtf16(kTemporaryColumn);
 }
 
+// ER_BINLOG_STMT_MODE_AND_ROW_ENGINE: the server writes statements to its binary log and cannot
+// log a statement that InnoDB runs at READ COMMITTED.
+constexpr int kStatementLogRefusesReadCommitted = 1665;
+
+// The driver's ways of saying that the connection is gone: SQLSTATE 08S01, or the client
+// library's "MySQL server has gone away" (2006) and "Lost connection to MySQL server" (2013).
+bool IsLostConnection(const db::DbError& error) {
+    return error.SqlState() == u"08S01" || error.NativeError() == 2006 ||
+           error.NativeError() == 2013 ||
+           error.Description().contains(u"server has gone away", Qt::CaseInsensitive) ||
+           error.Description().contains(u"Lost connection", Qt::CaseInsensitive);
+}
+
 }  // namespace
 
+ScratchNames NewScratchNames() {
+    const QString suffix =
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddHHmmss")) + u'_' +
+        QStringLiteral("%1").arg(static_cast<qulonglong>(QRandomGenerator::system()->generate64()),
+                                 16, 16, QChar(u'0'));
+    return {QStringLiteral("tarnwick_scratch_") + suffix,
+            QStringLiteral("tarnwick_retired_") + suffix};
+}
+
 std::optional<QString> RefusalOf(const RunInputs& inputs) {
+    if (auto refusal = RefusalWithoutServer(inputs)) return refusal;
+    try {
+        auto connection = db::OpenConnection(inputs.settings);
+        return SurveyTables(*connection, inputs).refusal;
+    } catch (const std::exception&) {
+        // Not refused: the run opens its own connection, meets the same failure and reports it
+        // before it changes anything.
+        return std::nullopt;
+    }
+}
+
+std::optional<QString> RefusalWithoutServer(const RunInputs& inputs) {
     if (inputs.newTableName.trimmed().isEmpty()) {
         return QStringLiteral("Please type a name for the new table.");
     }
@@ -34,9 +72,16 @@ QString DropStatement(const QString& newTable) {
     return QStringLiteral("DROP TABLE IF EXISTS ") + db::QuoteIdentifier(newTable) + u';';
 }
 
-QString CopyStatement(const QString& newTable, const QString& chosenTable) {
+QString CopyStatement(const QString& newTable, const QString& chosenTable,
+                      const QStringList& columns) {
+    QString list;
+    for (const QString& column : columns) {
+        if (!list.isEmpty()) list += QStringLiteral(", ");
+        list += db::QuoteIdentifier(column);
+    }
     return QStringLiteral("CREATE TABLE ") + db::QuoteIdentifier(newTable) +
-           QStringLiteral(" AS SELECT * from ") + db::QuoteIdentifier(chosenTable) + u';';
+           QStringLiteral(" AS SELECT ") + (columns.isEmpty() ? QStringLiteral("*") : list) +
+           QStringLiteral(" from ") + db::QuoteIdentifier(chosenTable) + u';';
 }
 
 QString AddKeyStatement(const QString& newTable) {
@@ -74,6 +119,22 @@ QString DropKeyStatement(const QString& newTable) {
            QStringLiteral(" DROP COLUMN ") + db::QuoteIdentifier(TemporaryColumn()) + u';';
 }
 
+QString RenameStatement(const QString& scratch, const QString& newTable) {
+    return QStringLiteral("RENAME TABLE ") + db::QuoteIdentifier(scratch) + QStringLiteral(" TO ") +
+           db::QuoteIdentifier(newTable) + u';';
+}
+
+QString SwapStatement(const QString& scratch, const QString& newTable, const QString& retired) {
+    return QStringLiteral("RENAME TABLE ") + db::QuoteIdentifier(newTable) +
+           QStringLiteral(" TO ") + db::QuoteIdentifier(retired) + QStringLiteral(", ") +
+           db::QuoteIdentifier(scratch) + QStringLiteral(" TO ") + db::QuoteIdentifier(newTable) +
+           u';';
+}
+
+QString DropRetiredStatement(const QString& retired) {
+    return QStringLiteral("DROP TABLE ") + db::QuoteIdentifier(retired) + u';';
+}
+
 QString PreviewQuery(const QString& newTable) {
     return QStringLiteral("SELECT * FROM ") + db::QuoteIdentifier(newTable) + u';';
 }
@@ -87,40 +148,166 @@ DeduplicationRun::DeduplicationRun(app::GuardedProcedure& procedure, YieldCallba
 
 RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
     outcome_ = {};
-    if (RefusalOf(inputs)) return outcome_;
-    const QString& newTable = inputs.newTableName;
+    survey_.reset();
+    readCommitted_ = copied_ = numberedCopy_ = keyDropped_ = swapped_ = false;
+    if (RefusalWithoutServer(inputs)) return outcome_;
+    const int failuresBefore = proc_.FailureCount();
+    const ScratchNames names = NewScratchNames();
+    outcome_.scratchTable = names.scratch;
+    // Up to the Drop key every statement names the scratch table instead of the new one.
+    RunInputs scratchInputs = inputs;
+    scratchInputs.newTableName = names.scratch;
 
     OpenWorkingConnection(proc_, 112, connection_, inputs.settings);
-
-    bool copied = false;
-    proc_.Step(152, [&] { Require(connection_).Execute(DropStatement(newTable)); });
-    proc_.Step(154, [&] {
-        Require(connection_).Execute(CopyStatement(newTable, inputs.chosenTable));
-        copied = true;
-    });
-    proc_.Step(156, [&] {
-        if (!copied) {
-            throw app::Failure(QStringLiteral("The temporary column was not added: the copy %1 was "
-                                              "not made.")
-                                   .arg(db::QuoteIdentifier(newTable)));
+    UseReadCommitted();
+    bool refused = false;
+    proc_.Step(146, [&] {
+        TableSurvey survey = SurveyTables(Require(connection_), inputs);
+        if (survey.refusal) {
+            refused = true;
+            throw app::Failure(*survey.refusal);
         }
-        Require(connection_).Execute(AddKeyStatement(newTable));
-        numberedCopy_ = true;
+        survey_ = std::move(survey);
     });
+    if (refused) {
+        Conclude(failuresBefore);
+        return outcome_;
+    }
 
-    ReadKeysAndFindDuplicates(inputs);
-    DeleteDuplicates(inputs);
-
+    BuildCopy(inputs, names.scratch);
+    ReadKeysAndFindDuplicates(scratchInputs);
+    DeleteDuplicates(scratchInputs);
     proc_.Step(174, [&] {
-        RequireNumberedCopy(inputs);
-        Require(connection_).Execute(DropKeyStatement(newTable));
+        RequireNumberedCopy(scratchInputs);
+        Send(DropKeyStatement(names.scratch));
+        keyDropped_ = true;
     });
+    SwapIn(inputs, names, failuresBefore);
     proc_.Step(178, [&] {
+        if (!swapped_) {
+            throw app::Failure(
+                QStringLiteral("Not opened: %1 does not hold the result of this run.")
+                    .arg(db::QuoteIdentifier(inputs.newTableName)));
+        }
         auto preview = std::make_shared<db::RowSet>();
-        preview->Open(PreviewQuery(newTable), connection_);
+        preview->Open(PreviewQuery(inputs.newTableName), connection_);
         outcome_.preview = std::move(preview);
     });
+    Conclude(failuresBefore);
     return outcome_;
+}
+
+void DeduplicationRun::UseReadCommitted() {
+    proc_.Step(120, [&] {
+        db::Connection& connection = Require(connection_);
+        serverIsolation_ = connection.TransactionIsolation();
+        connection.SetTransactionIsolation(SQL_TXN_READ_COMMITTED);
+        readCommitted_ = true;
+    });
+}
+
+void DeduplicationRun::RequireSurvey() const {
+    if (!survey_) {
+        throw app::Failure(
+            QStringLiteral("Not carried out: the tables of the database could not be read, so "
+                           "the run cannot tell what it would change."));
+    }
+}
+
+void DeduplicationRun::BuildCopy(const RunInputs& inputs, const QString& scratch) {
+    proc_.Step(152, [&] {
+        RequireSurvey();
+        Send(DropStatement(scratch));
+    });
+    proc_.Step(154, [&] { Copy(inputs, scratch); });
+    proc_.Step(156, [&] {
+        if (!copied_) {
+            throw app::Failure(QStringLiteral("The temporary column was not added: the copy %1 was "
+                                              "not made.")
+                                   .arg(db::QuoteIdentifier(scratch)));
+        }
+        Send(AddKeyStatement(scratch));
+        numberedCopy_ = true;
+    });
+}
+
+void DeduplicationRun::Copy(const RunInputs& inputs, const QString& scratch) {
+    RequireSurvey();
+    const QString copy = CopyStatement(scratch, inputs.chosenTable, survey_->copyColumns);
+    const bool lostBefore = outcome_.connectionLost;
+    try {
+        try {
+            Send(copy);
+        } catch (const db::DbError& failure) {
+            if (!readCommitted_ || failure.NativeError() != kStatementLogRefusesReadCommitted)
+                throw;
+            // The server's binary log takes statements, which it cannot write for a copy made at
+            // READ COMMITTED: this run keeps the server's own level, as any session there does.
+            Require(connection_).SetTransactionIsolation(serverIsolation_);
+            readCommitted_ = false;
+            Send(copy);
+        }
+    } catch (...) {
+        if (outcome_.connectionLost && !lostBefore) outcome_.place = ResultPlace::ScratchUnknown;
+        throw;
+    }
+    copied_ = true;
+}
+
+void DeduplicationRun::SwapIn(const RunInputs& inputs, const ScratchNames& names,
+                              int failuresBefore) {
+    proc_.Step(176, [&] {
+        // Only a complete result replaces anything: every step that builds it must have
+        // succeeded (the isolation level at line 120 does not change the result).
+        const auto& failed = proc_.FailedLines();
+        const bool complete =
+            keyDropped_ && std::all_of(failed.begin() + failuresBefore, failed.end(),
+                                       [](int line) { return line == 120; });
+        if (!complete) {
+            throw app::Failure(
+                QStringLiteral("Not carried out: the result in %1 is not complete, so %2 was not "
+                               "replaced.")
+                    .arg(db::QuoteIdentifier(names.scratch),
+                         db::QuoteIdentifier(inputs.newTableName)));
+        }
+        const bool lostBefore = outcome_.connectionLost;
+        try {
+            Send(survey_->newNameTaken
+                     ? SwapStatement(names.scratch, inputs.newTableName, names.retired)
+                     : RenameStatement(names.scratch, inputs.newTableName));
+        } catch (...) {
+            if (outcome_.connectionLost && !lostBefore) outcome_.place = ResultPlace::SwapUnknown;
+            throw;
+        }
+        swapped_ = true;
+        if (survey_->newNameTaken) {
+            outcome_.retiredTable = names.retired;
+            Send(DropRetiredStatement(names.retired));
+            outcome_.retiredTable.clear();
+        }
+    });
+}
+
+void DeduplicationRun::Conclude(int failuresBefore) {
+    const auto& failed = proc_.FailedLines();
+    if (static_cast<int>(failed.size()) > failuresBefore) {
+        outcome_.firstFailedLine = failed[static_cast<size_t>(failuresBefore)];
+    }
+    if (swapped_) {
+        outcome_.place = ResultPlace::NewTable;
+    } else if (outcome_.place == ResultPlace::Nowhere && copied_) {
+        outcome_.place = ResultPlace::Scratch;
+    }
+    outcome_.temporaryColumnLeft = numberedCopy_ && !keyDropped_;
+}
+
+void DeduplicationRun::Send(const QString& statement) {
+    try {
+        Require(connection_).Execute(statement);
+    } catch (const db::DbError& failure) {
+        if (IsLostConnection(failure)) outcome_.connectionLost = true;
+        throw;
+    }
 }
 
 void DeduplicationRun::RequireNumberedCopy(const RunInputs& inputs) const {
@@ -194,7 +381,9 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
 void DeduplicationRun::DeleteDuplicates(const RunInputs& inputs) {
     // Highest positions first, at most kDeleteBatchSize to a statement.
     size_t next = 0;
-    while (proc_.LoopTest(166, [&] { return next < positions_.size(); })) {
+    // After the connection is lost, no further delete is sent: each would only fail in turn.
+    while (
+        proc_.LoopTest(166, [&] { return next < positions_.size() && !outcome_.connectionLost; })) {
         const size_t end = std::min(positions_.size(), next + kDeleteBatchSize);
         const std::vector<int32_t> batch(positions_.begin() + static_cast<ptrdiff_t>(next),
                                          positions_.begin() + static_cast<ptrdiff_t>(end));
@@ -202,7 +391,7 @@ void DeduplicationRun::DeleteDuplicates(const RunInputs& inputs) {
         proc_.Step(168, [&] { YieldNow(yield_); });
         proc_.Step(170, [&] {
             RequireNumberedCopy(inputs);
-            Require(connection_).Execute(DeleteStatement(inputs.newTableName, batch));
+            Send(DeleteStatement(inputs.newTableName, batch));
             outcome_.duplicatesRemoved += static_cast<int64_t>(batch.size());
         });
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "db/KeyCursor.h"
 #include "db/RowSet.h"
 #include "engine/DuplicateFinder.h"
+#include "engine/TableSurvey.h"
 #include "engine/YieldCallback.h"
 
 namespace tarnwick::engine {
@@ -24,6 +26,17 @@ struct RunInputs {
     QString newTableName;
 };
 
+// Where the run's work is when it ends, as far as the run knows.
+enum class ResultPlace {
+    Nowhere,         // no table was created; a table of the new name is as it was
+    ScratchUnknown,  // the connection was lost during the copy: whether the scratch table exists
+                     // is not known; a table of the new name is as it was
+    Scratch,         // the scratch table holds the work; a table of the new name is as it was
+    SwapUnknown,     // the connection was lost while the result was swapped in: whether the new
+                     // name holds it or the scratch table still does is not known
+    NewTable,        // the new name holds the complete result
+};
+
 struct RunOutcome {
     // The new table's rows for the grid; it keeps the run's connection alive. Null when the
     // preview could not be opened.
@@ -31,7 +44,26 @@ struct RunOutcome {
     int64_t rowsRead = 0;           // rows of the key query
     int64_t duplicatesFound = 0;    // rows whose key repeats an earlier row's
     int64_t duplicatesRemoved = 0;  // of those, the rows in delete statements that succeeded
+
+    int firstFailedLine = 0;  // the line of the run's first failing step; 0 when none failed
+    ResultPlace place = ResultPlace::Nowhere;
+    bool connectionLost = false;       // a statement failed because the connection was gone
+    bool temporaryColumnLeft = false;  // the scratch table still has the temporary column
+    QString scratchTable;              // the name the result was built under, unique to the run
+    QString retiredTable;  // set when the table that the result replaced could not be dropped:
+                           // it is kept under this name
+
+    bool Succeeded() const { return firstFailedLine == 0; }
+    int64_t RowsKept() const { return rowsRead - duplicatesRemoved; }
 };
+
+// The names a run works under: the scratch table that the result is built in, and the name that
+// a replaced table of the new name carries until it is dropped. Unique to each run.
+struct ScratchNames {
+    QString scratch;
+    QString retired;
+};
+ScratchNames NewScratchNames();
 
 // The temporary column that numbers the copied rows while the run works.
 inline constexpr char16_t kTemporaryColumn[] = u"TEMP_COLUMN_CREATED_BY_QUARNETT";
@@ -42,21 +74,42 @@ inline constexpr char16_t kTemporaryColumn[] = u"TEMP_COLUMN_CREATED_BY_QUARNETT
 // and reads the whole table per statement instead; 10000 keeps well below that.
 inline constexpr int kDeleteBatchSize = 10000;
 
-// Why a new table name cannot be used, or nothing when it can: an empty or blank name, or the
-// chosen table's own name (letter case ignored) which the run's first statement would drop.
+// Why a new table name cannot be used, or nothing when it can: an empty or blank name; the chosen
+// table's own name (letter case ignored); the name of a view; or, when a view is chosen, the name
+// of a table that the view reads from (directly or through other views), since replacing that
+// table would change the chosen view. The last two need the server: they are asked over a
+// connection of their own. When that connection or its reads fail, nothing is refused here and
+// the run meets the same failure, reports it and changes nothing.
 std::optional<QString> RefusalOf(const RunInputs& inputs);
+// The part of RefusalOf that needs no server.
+std::optional<QString> RefusalWithoutServer(const RunInputs& inputs);
 
-// The statements of a run, in the order they are sent.
+// The statements of a run, in the order they are sent. Up to the Drop key, the run names its
+// scratch table where these name the new table.
 QString DropStatement(const QString& newTable);
-QString CopyStatement(const QString& newTable, const QString& chosenTable);
+// With `columns`, the copy names them instead of "*" (a table with INVISIBLE columns).
+QString CopyStatement(const QString& newTable, const QString& chosenTable,
+                      const QStringList& columns = {});
 QString AddKeyStatement(const QString& newTable);
 QString KeyQuery(const QString& keyFieldList, const QString& newTable);
 QString DeleteStatement(const QString& newTable, const std::vector<int32_t>& positions);
 QString DropKeyStatement(const QString& newTable);
+// The swap: the finished scratch table takes the new name, in one statement; a table of that name
+// moves aside to `retired` at the same moment, and is dropped after.
+QString RenameStatement(const QString& scratch, const QString& newTable);
+QString SwapStatement(const QString& scratch, const QString& newTable, const QString& retired);
+QString DropRetiredStatement(const QString& retired);
 QString PreviewQuery(const QString& newTable);
 
 // The deduplication run: creates the new table as a copy of the chosen table without the later
-// rows of each group of equal keys. The chosen table is only read.
+// rows of each group of equal keys. The chosen table is only read, without locks: the run's
+// connection works at READ COMMITTED, so the copy is a consistent read that other sessions'
+// writes neither wait for nor deadlock with (a server that logs statements in its binary log
+// cannot copy at that level, and the run keeps the server's own level there).
+//
+// The copy is built under a scratch name of the run's own, and only a complete result takes the
+// new name, in one RENAME TABLE; a table of that name is dropped only after that. A run that fails
+// or is interrupted leaves a table of the new name as it was, and leaves its scratch table.
 //
 // Every step is one guarded step of the procedure the caller passes (the result page's Finish,
 // or the command-line run under the same tag), numbered as the error report names it. The rows
@@ -68,13 +121,23 @@ class DeduplicationRun {
     DeduplicationRun(app::GuardedProcedure& procedure, YieldCallback yield);
 
     // Carries out the run from opening the connection to opening the preview (lines 112 to 178).
-    // A refused name sends nothing and returns an empty outcome; check RefusalOf first.
+    // A name refused without the server sends nothing and returns an empty outcome; a name the
+    // server's tables refuse is reported at line 146 and ends the run there. Check RefusalOf first.
     RunOutcome Run(const RunInputs& inputs);
 
   private:
+    void UseReadCommitted();
+    void BuildCopy(const RunInputs& inputs, const QString& scratch);
+    void Copy(const RunInputs& inputs, const QString& scratch);
     void ReadKeysAndFindDuplicates(const RunInputs& inputs);
     void DeleteDuplicates(const RunInputs& inputs);
+    void SwapIn(const RunInputs& inputs, const ScratchNames& names, int failuresBefore);
+    void Conclude(int failuresBefore);
     void RequireNumberedCopy(const RunInputs& inputs) const;
+    void RequireSurvey() const;
+    // Sends a statement whose result is not read; notes a lost connection before passing the
+    // failure on.
+    void Send(const QString& statement);
 
     app::GuardedProcedure& proc_;
     YieldCallback yield_;
@@ -82,7 +145,13 @@ class DeduplicationRun {
     std::optional<db::KeyCursor> keys_;
     DuplicateDetector detector_;
     std::vector<int32_t> positions_;
+    std::optional<TableSurvey> survey_;
+    SQLULEN serverIsolation_ = 0;  // the session's own level, before the run changed it
+    bool readCommitted_ = false;
+    bool copied_ = false;        // the scratch table holds the copy
     bool numberedCopy_ = false;  // the copy exists and carries the temporary column
+    bool keyDropped_ = false;
+    bool swapped_ = false;  // the new name holds the result
     RunOutcome outcome_;
 };
 

@@ -15,6 +15,9 @@ DataGrid::DataGrid(QWidget& parent, const char* name, const TwipRect& rect)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setWordWrap(false);
+    // Tab and Shift+Tab move to the page's next control, not from cell to cell: otherwise a grid
+    // with rows keeps the focus for ever.
+    setTabKeyNavigation(false);
     const int rowHeight = fontMetrics().height() + 4;
     verticalHeader()->setDefaultSectionSize(rowHeight);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

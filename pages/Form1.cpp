@@ -20,6 +20,7 @@
 #include "pages/ListBox.h"
 #include "pages/PageLayout.h"
 #include "pages/PageSetUp.h"
+#include "pages/PasswordBox.h"
 #include "pages/PointerRules.h"
 #include "pages/Wizard.h"
 
@@ -61,7 +62,7 @@ Form1::Form1(Wizard& wizard) : PageWindow("Form1", 8040, 3690), wizard_(wizard) 
     MakeLabel(frame, "Label1", QStringLiteral("Username:"), {240, 885, 1095, 255});
     text2_ = MakeTextBox(frame, "Text2", {1320, 840, 6255, 345});
     MakeLabel(frame, "Label4", QStringLiteral("Password:"), {240, 1365, 1095, 255});
-    text3_ = MakeTextBox(frame, "Text3", {1320, 1320, 6255, 345});
+    text3_ = PlaceTextBox(new PasswordBox(&frame), "Text3", {1320, 1320, 6255, 345});
     MakeLabel(frame, "Label3", QStringLiteral("Database:"), {240, 1845, 975, 255});
     text4_ = MakeTextBox(frame, "Text4", {1320, 1800, 6255, 345});
     pushButton5_ =
@@ -70,11 +71,6 @@ Form1::Form1(Wizard& wizard) : PageWindow("Form1", 8040, 3690), wizard_(wizard) 
         MakeButton(frame, "PushButton2", QStringLiteral("Help"), {3960, 2280, 3600, 405});
     pushButton3_ =
         MakeButton(*this, "PushButton3", QStringLiteral("Next >"), {120, 3150, 7800, 405});
-
-    // The password shows a "*" for every character and takes no input-method composition.
-    text3_->setEchoMode(QLineEdit::Password);
-    text3_->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
-    text3_->setAttribute(Qt::WA_InputMethodEnabled, false);
 
     SetTabOrder({text1_, text5_, text2_, text3_, text4_, pushButton5_, pushButton2_, pushButton3_});
 
@@ -163,6 +159,8 @@ void Form1::PushButton2_Click() {
 }
 
 void Form1::PushButton3_Click() {
+    const ActionGuard::Hold hold(nextAtWork_);
+    if (!hold.Entered()) return;
     app::GuardedProcedure proc(QStringLiteral("Form1.PushButton3_Click"));
     if (!proc.Test(100, [&] { return db::CanConnect(LoginValues()); })) return;
     std::shared_ptr<db::Connection> connection;
@@ -199,6 +197,8 @@ void Form1::PushButton3_Click() {
 }
 
 void Form1::PushButton5_Click() {
+    const ActionGuard::Hold hold(testAtWork_);
+    if (!hold.Entered()) return;
     app::GuardedProcedure proc(QStringLiteral("Form1.PushButton5_Click"));
     std::shared_ptr<db::Connection> connection;
     proc.Step(100, [&] { connection = db::Connection::Create(); });

@@ -2,6 +2,7 @@
 
 #include "app/RememberedValues.h"
 #include "db/ConnectionSettings.h"
+#include "pages/ActionGuard.h"
 #include "pages/PageWindow.h"
 
 class QGroupBox;
@@ -49,6 +50,8 @@ class Form1 : public PageWindow {
 
     Wizard& wizard_;
     app::RememberedValues remembered_;
+    ActionGuard nextAtWork_;
+    ActionGuard testAtWork_;
     app::SkinFramework* skin_;  // children of the page from here on
     QGroupBox* frame1_;
     QLineEdit* text1_;

@@ -56,6 +56,8 @@ void Form2::PushButton2_Click() {
 }
 
 void Form2::PushButton3_Click() {
+    const ActionGuard::Hold hold(nextAtWork_);
+    if (!hold.Entered()) return;
     app::GuardedProcedure proc(QStringLiteral("Form2.PushButton3_Click"));
     if (proc.Test(100, [&] { return SelectedIndex(*list1_) == -1; })) {
         proc.Step(102, [&] { app::ShowMessage(QStringLiteral("Please select a table")); });

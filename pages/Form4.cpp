@@ -16,6 +16,7 @@
 #include "pages/DataGrid.h"
 #include "pages/FieldPageFill.h"
 #include "pages/Form3.h"
+#include "pages/MinimiseWatch.h"
 #include "pages/PageLayout.h"
 #include "pages/PageSetUp.h"
 #include "pages/PointerRules.h"
@@ -29,21 +30,10 @@ namespace {
 
 const QString kExit = QStringLiteral("Exit");
 
-// Clears the flag when the run ends, however it ends.
-class RunningFlag {
-  public:
-    explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
-    ~RunningFlag() { flag_ = false; }
-    RunningFlag(const RunningFlag&) = delete;
-    RunningFlag& operator=(const RunningFlag&) = delete;
-
-  private:
-    bool& flag_;
-};
-
 }  // namespace
 
-Form4::Form4(Wizard& wizard) : PageWindow("Form4", 5880, 4335), wizard_(wizard) {
+Form4::Form4(Wizard& wizard)
+    : PageWindow("Form4", 5880, 4335), wizard_(wizard), minimised_(new MinimiseWatch(*this)) {
     label1_ = MakeWrappedLabel(
         *this, "Label1",
         QStringLiteral(" You are about to create a new table with duplicates records "
@@ -72,7 +62,9 @@ void Form4::Form_Load() {
 
 void Form4::PushButton2_Click() {
     // A run at work keeps the page: going back would fill the field page in the middle of it.
-    if (running_) return;
+    if (runAtWork_.AtWork()) return;
+    const ActionGuard::Hold hold(backAtWork_);
+    if (!hold.Entered()) return;
     app::GuardedProcedure proc(QStringLiteral("Form4.PushButton2_Click"));
     FieldPageSources sources;
     proc.Step(100, [&] { sources.connection = db::Connection::Create(); });
@@ -101,7 +93,8 @@ void Form4::PushButton2_Click() {
 
 void Form4::PushButton4_Click() {
     // A second press while the run works starts nothing.
-    if (running_) return;
+    const ActionGuard::Hold hold(runAtWork_);
+    if (!hold.Entered()) return;
     app::GuardedProcedure proc(QStringLiteral("Form4.PushButton4_Click"));
     engine::DeduplicationRun run(proc, [] { app::YieldToWindowSystem(); });  // lines 100 to 104
     bool exit = false;
@@ -115,12 +108,15 @@ void Form4::PushButton4_Click() {
     const engine::RunInputs inputs{wizard_.State().ConnectionSettings(),
                                    wizard_.State().ChosenTable, wizard_.State().KeyFieldList,
                                    text1_->text()};
+    // Whether the name is safe to use is asked of the server, which can take a moment.
+    Pointer().Set(PointerCode::Busy);
     if (const auto refusal = engine::RefusalOf(inputs)) {
+        Pointer().Set(PointerCode::Default);
         app::ShowMessage(*refusal);
         return;
     }
 
-    RunningFlag running(running_);
+    minimised_->Start();  // a page minimised at any time from here on comes back at the end
     proc.Step(110, [&] { Pointer().Set(PointerCode::Busy); });
     const engine::RunOutcome outcome = run.Run(inputs);
     proc.Step(180, [&] {
@@ -130,7 +126,7 @@ void Form4::PushButton4_Click() {
     });
     proc.Step(182, [&] { pushButton4_->setText(kExit); });
     proc.Step(184, [&] {
-        if (isMinimized()) showNormal();
+        if (minimised_->Minimised()) minimised_->RestoreNormal();
     });
     proc.Step(186, [&] { Pointer().Set(PointerCode::Default); });
 }

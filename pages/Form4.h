@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pages/ActionGuard.h"
 #include "pages/PageWindow.h"
 
 class QLabel;
@@ -9,6 +10,7 @@ class QPushButton;
 namespace tarnwick::pages {
 
 class DataGrid;
+class MinimiseWatch;
 class Wizard;
 
 // The result page: the new table's name, "< Back" to the field page, and "Finish", which runs the
@@ -22,7 +24,7 @@ class Form4 : public PageWindow {
     void PushButton4_Click();  // "Finish", then "Exit"
 
     // Whether a run is at work (between "Finish" and the end of the run).
-    bool Running() const { return running_; }
+    bool Running() const { return runAtWork_.AtWork(); }
 
     QLineEdit& Text1() const { return *text1_; }
     QPushButton& PushButton4() const { return *pushButton4_; }
@@ -30,8 +32,10 @@ class Form4 : public PageWindow {
 
   private:
     Wizard& wizard_;
-    bool running_ = false;
-    QLabel* label1_;  // children of the page
+    ActionGuard runAtWork_;
+    ActionGuard backAtWork_;
+    MinimiseWatch* minimised_;  // children of the page from here on
+    QLabel* label1_;
     QLineEdit* text1_;
     QPushButton* pushButton2_;
     QPushButton* pushButton4_;

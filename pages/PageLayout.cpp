@@ -76,7 +76,11 @@ QLabel* MakeWrappedLabel(QWidget& parent, const char* name, const QString& capti
 }
 
 QLineEdit* MakeTextBox(QWidget& parent, const char* name, const TwipRect& rect) {
-    auto* text = Named(new QLineEdit(&parent), name);
+    return PlaceTextBox(new QLineEdit(&parent), name, rect);
+}
+
+QLineEdit* PlaceTextBox(QLineEdit* text, const char* name, const TwipRect& rect) {
+    Named(text, name);
     text->setMaxLength(std::numeric_limits<int>::max());  // no limit of its own
     Place(*text, rect);
     return text;

@@ -39,6 +39,8 @@ QLabel* MakeLabel(QWidget& parent, const char* name, const QString& caption, con
 QLabel* MakeWrappedLabel(QWidget& parent, const char* name, const QString& caption,
                          const TwipRect& rect);
 QLineEdit* MakeTextBox(QWidget& parent, const char* name, const TwipRect& rect);
+// Names and places a text box of a kind of its own (created with its container as parent).
+QLineEdit* PlaceTextBox(QLineEdit* text, const char* name, const TwipRect& rect);
 QPushButton* MakeButton(QWidget& parent, const char* name, const QString& caption,
                         const TwipRect& rect);
 QListWidget* MakeList(QWidget& parent, const char* name, const TwipRect& rect);

@@ -43,6 +43,8 @@ void PageWindow::HidePage() {
 
 void PageWindow::closeEvent(QCloseEvent* event) {
     event->accept();
+    // The close may arrive while an action waits for the server (the wait processes window
+    // events): nothing more is sent, the statement at work is cancelled, then the program ends.
     db::StopSendingStatements();
     app::EndProgram(0);
 }

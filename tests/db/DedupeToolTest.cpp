@@ -6,6 +6,9 @@
 #include <QRegularExpression>
 #include <QTemporaryFile>
 
+#include "db/Connection.h"
+#include "db/RowSet.h"
+#include "tests/support/RunStatements.h"
 #include "tests/support/TestServer.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -46,22 +49,15 @@ TEST(DedupeTool, EchoesEveryStatementAndEndsWithASummary) {
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
     QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 8) << result.out.toStdString();
-    const QString temp = "TEMP_COLUMN_CREATED_BY_QUARNETT";
-    EXPECT_EQ(
-        lines.mid(0, 7),
-        (QStringList{
-            "DROP TABLE IF EXISTS `orders2`;", "CREATE TABLE `orders2` AS SELECT * from `orders`;",
-            "ALTER TABLE `orders2` ADD `" + temp +
-                "` INT UNSIGNED NOT NULL AUTO_INCREMENT, ADD PRIMARY KEY (" + temp + ");",
-            "SELECT `name`, `city` FROM `orders2` ORDER BY `" + temp + "`;",
-            "DELETE FROM `orders2` WHERE `" + temp + "` IN (5, 2)",
-            "ALTER TABLE `orders2` DROP COLUMN `" + temp + "`;", "SELECT * FROM `orders2`;"}));
+    ASSERT_EQ(lines.size(), 11) << result.out.toStdString();
+    const QString s = lines[2].mid(QString("DROP TABLE IF EXISTS ").size()).chopped(1);
+    EXPECT_TRUE(s.startsWith("`tarnwick_scratch_")) << lines[2].toStdString();
+    EXPECT_EQ(lines.mid(0, 10), tarnwick::test::OrdersRunStatements(s));
     EXPECT_TRUE(QRegularExpression(
                     R"(^kept 3 of 5 rows in orders2 \(2 duplicates removed\) in \d+\.\d{3} s$)")
-                    .match(lines[7])
+                    .match(lines[10])
                     .hasMatch())
-        << lines[7].toStdString();
+        << lines[10].toStdString();
     EXPECT_FALSE(result.out.contains(db.password));
     EXPECT_EQ(TestServer::Rows(db, "SELECT id FROM orders2;"), (QStringList{"1", "3", "4"}));
 }
@@ -81,7 +77,10 @@ TEST(DedupeTool, ReportsFailingStepsOnStandardErrorAndExitsWithOne) {
         "missing' doesn't exist\nin Quillomer2021/08/31.Form4.PushButton4_Click "
         "at line 154\n\nPlease email screenshot of this message to "))
         << result.err.toStdString();
-    EXPECT_TRUE(result.out.startsWith("kept 0 of 0 rows in missing2 (0 duplicates removed)"))
+    EXPECT_TRUE(QRegularExpression(R"(^failed at line 154 in \d+\.\d{3} s: no table was created )"
+                                   R"(and this run did not create or change `missing2`\n$)")
+                    .match(result.out)
+                    .hasMatch())
         << result.out.toStdString();
 }
 
@@ -110,4 +109,125 @@ TEST(DedupeTool, RefusesBadUsageAndTheChosenTablesNameWithoutConnecting) {
     result = RunTool({"--help"});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_TRUE(result.out.startsWith("usage: tarnwick-dedupe --server HOST --port PORT"));
+}
+
+TEST(DedupeTool, AFailedRunSaysWhichLineFailedAndWhatIsKnownOfTheNewTable) {
+    auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(db.database, {"CREATE TABLE archive (id INT, note TEXT);",
+                                  "INSERT INTO archive VALUES (1, 'kept');",
+                                  "CREATE TABLE t (a INT, TEMP_COLUMN_CREATED_BY_QUARNETT INT);",
+                                  "INSERT INTO t VALUES (1, 30), (1, 20), (1, 10);",
+                                  "CREATE VIEW tv AS SELECT id AS a FROM archive;"});
+    const QString archive = TestServer::Checksum(db, "archive");
+
+    // A misspelt chosen table: the copy fails and the table of the new name stays.
+    ToolResult result = RunTool(LoginArguments(db) +
+                                QStringList{"--table", "smal", "--key", "a", "--into", "archive"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(
+        QRegularExpression(R"(^failed at line 154 in \d+\.\d{3} s: no table was created and )"
+                           R"(this run did not create or change `archive`\n$)")
+            .match(result.out)
+            .hasMatch())
+        << result.out.toStdString();
+    EXPECT_EQ(TestServer::Checksum(db, "archive"), archive);
+
+    // The chosen table has a column of the temporary column's name: the rows cannot be numbered,
+    // nothing is removed, and the full copy stays under the scratch name.
+    result =
+        RunTool(LoginArguments(db) + QStringList{"--table", "t", "--key", "a", "--into", "t2"});
+    EXPECT_EQ(result.exitCode, 1);
+    const auto line = QRegularExpression(
+                          R"(^failed at line 156 in \d+\.\d{3} s: this run did not create or )"
+                          R"(change `t2`; the scratch table `(tarnwick_scratch_\w+)` holds a full )"
+                          R"(copy of `t` \(no duplicates removed\)\n$)")
+                          .match(result.out);
+    ASSERT_TRUE(line.hasMatch()) << result.out.toStdString();
+    EXPECT_EQ(TestServer::Rows(db, "SELECT COUNT(*) FROM `" + line.captured(1) + "`;"),
+              QStringList{"3"});
+
+    // A view over the table of the new name is refused before anything changes.
+    result = RunTool(LoginArguments(db) +
+                     QStringList{"--table", "tv", "--key", "a", "--into", "archive"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(result.err.contains("the view \"tv\" that you chose reads from"))
+        << result.err.toStdString();
+    EXPECT_TRUE(result.out.isEmpty());
+    EXPECT_EQ(TestServer::Checksum(db, "archive"), archive);
+}
+
+TEST(DedupeTool, TwoRunsIntoTheSameNameAtOnceEachTellTheTruth) {
+    auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(db.database,
+                    {"CREATE TABLE big (id INT, k INT);",
+                     "INSERT INTO big SELECT seq, seq % 1000 FROM seq_1_to_150000;",
+                     "CREATE TABLE archive (old TEXT);", "INSERT INTO archive VALUES ('before');"});
+    const QString before = TestServer::Checksum(db, "big");
+    const QStringList arguments =
+        LoginArguments(db) + QStringList{"--table", "big", "--key", "k", "--into", "archive"};
+    QProcess first, second;
+    first.start(TARNWICK_DEDUPE_PATH, arguments);
+    second.start(TARNWICK_DEDUPE_PATH, arguments);
+    for (QProcess* run : {&first, &second}) {
+        ASSERT_TRUE(run->waitForFinished(120'000));
+        const QString out = QString::fromUtf8(run->readAllStandardOutput());
+        if (run->exitCode() == 0) {
+            EXPECT_TRUE(
+                out.startsWith("kept 1000 of 150000 rows in archive (149000 duplicates "
+                               "removed)"))
+                << out.toStdString();
+        } else {
+            // Only the swap may lose the race, and then the result is complete in the scratch
+            // table.
+            EXPECT_TRUE(out.startsWith("failed at line 176")) << out.toStdString();
+            EXPECT_TRUE(
+                out.contains("holds the deduplicated copy of `big` (kept 1000 of 150000 "
+                             "rows, 149000 duplicates removed)"))
+                << out.toStdString();
+        }
+    }
+    EXPECT_EQ(TestServer::Rows(db, "SELECT COUNT(*), COUNT(DISTINCT k) FROM archive;"),
+              QStringList{"1000|1000"});
+    EXPECT_TRUE(TestServer::Rows(db, "SHOW TABLES LIKE 'tarnwick\\_retired\\_%';").isEmpty());
+    EXPECT_EQ(TestServer::Checksum(db, "big"), before);
+}
+
+TEST(DedupeTool, AWriterDuringTheCopyNeitherWaitsItOutNorFailsAndTheCopyIsConsistent) {
+    auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(
+        db.database,
+        {"CREATE TABLE big (id INT PRIMARY KEY, name VARCHAR(40), amount INT);",
+         "INSERT INTO big SELECT seq, CONCAT('name ', seq), seq FROM seq_1_to_400000;"});
+    auto writer = tarnwick::db::OpenConnection(db);
+    writer->Execute("SET SESSION innodb_lock_wait_timeout = 1;");
+    const auto copying = [&] {
+        return tarnwick::db::OpenRowSet(writer,
+                                        "SELECT COUNT(*) FROM information_schema.PROCESSLIST "
+                                        "WHERE INFO LIKE 'CREATE TABLE `tarnwick_scratch_%'")
+                   ->ValueAt(0, 0) == "1";
+    };
+
+    QProcess run;
+    run.start(TARNWICK_DEDUPE_PATH,
+              LoginArguments(db) + QStringList{"--table", "big", "--key", "id", "--into", "big2"});
+    bool seen = false;
+    while (!seen && run.state() != QProcess::NotRunning) {
+        seen = copying();
+        if (!seen) run.waitForFinished(2);
+    }
+    ASSERT_TRUE(seen) << "the copy was never seen at work";
+    // Rows the copy has read already: at REPEATABLE READ it holds a lock on each until it ends.
+    writer->Execute("UPDATE big SET amount = -1 WHERE id = 1;");
+    writer->Execute("INSERT INTO big VALUES (400001, 'late', 0);");
+    EXPECT_TRUE(copying()) << "the writer waited until the copy had ended";
+
+    ASSERT_TRUE(run.waitForFinished(120'000));
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    // The copy is the table as it was at one moment: before the update, between the update and
+    // the insert, or after both (the copy reads from the moment it reads its first row).
+    const QString copied =
+        TestServer::Rows(db, "SELECT COUNT(*), MIN(amount), MAX(id) FROM big2;").value(0);
+    EXPECT_TRUE(copied == "400000|1|400000" || copied == "400000|-1|400000" ||
+                copied == "400001|-1|400001")
+        << copied.toStdString();
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QProcess>
+#include <QRegularExpression>
+
 #include "tests/support/QtPrinting.h"
 
 #include "app/GuardedProcedure.h"
@@ -7,7 +10,9 @@
 #include "db/StatementObserver.h"
 #include "engine/DeduplicationRun.h"
 #include "engine/KeyFieldList.h"
+#include "engine/RunSummary.h"
 #include "tests/support/RecordingMessageBoxService.h"
+#include "tests/support/RunStatements.h"
 #include "tests/support/TestServer.h"
 
 using namespace tarnwick;
@@ -44,6 +49,11 @@ RecordedRun RunDedupe(const db::ConnectionSettings& settings, const QString& tab
 
 const QString kTemp = "TEMP_COLUMN_CREATED_BY_QUARNETT";
 
+// The run's scratch table, quoted as its statements name it.
+QString Scratch(const RecordedRun& run) {
+    return "`" + run.outcome.scratchTable + "`";
+}
+
 }  // namespace
 
 TEST(DeduplicationRun, SendsTheStatementsInOrderAndKeepsTheFirstRowOfEachGroup) {
@@ -58,16 +68,16 @@ TEST(DeduplicationRun, SendsTheStatementsInOrderAndKeepsTheFirstRowOfEachGroup) 
 
     const RecordedRun run = RunDedupe(db, "orders", {"name", "city"}, "orders2");
 
-    EXPECT_EQ(
-        run.statements,
-        (QStringList{
-            "DROP TABLE IF EXISTS `orders2`;", "CREATE TABLE `orders2` AS SELECT * from `orders`;",
-            "ALTER TABLE `orders2` ADD `" + kTemp +
-                "` INT UNSIGNED NOT NULL AUTO_INCREMENT, ADD PRIMARY KEY (" + kTemp + ");",
-            "SELECT `name`, `city` FROM `orders2` ORDER BY `" + kTemp + "`;",
-            "DELETE FROM `orders2` WHERE `" + kTemp + "` IN (5, 2)",
-            "ALTER TABLE `orders2` DROP COLUMN `" + kTemp + "`;", "SELECT * FROM `orders2`;"}));
+    // The statements keep their texts and order, with the run's scratch table in place of the new
+    // table until the finished copy takes the new name.
+    const QString s = Scratch(run);
+    EXPECT_TRUE(QRegularExpression("^`tarnwick_scratch_\\d{14}_[0-9a-f]{16}`$").match(s).hasMatch())
+        << s.toStdString();
+    EXPECT_EQ(run.statements, tarnwick::test::OrdersRunStatements(s));
     EXPECT_TRUE(run.reports.isEmpty()) << run.reports.join("\n").toStdString();
+    EXPECT_TRUE(run.outcome.Succeeded());
+    EXPECT_EQ(run.outcome.place, engine::ResultPlace::NewTable);
+    EXPECT_EQ(TestServer::Rows(db, "SHOW TABLES;"), (QStringList{"orders", "orders2"}));
     EXPECT_EQ(run.outcome.rowsRead, 6);
     EXPECT_EQ(run.outcome.duplicatesFound, 2);
     EXPECT_EQ(run.outcome.duplicatesRemoved, 2);
@@ -97,7 +107,7 @@ TEST(DeduplicationRun, KeysCompareExactlyAndUnambiguously) {
     EXPECT_TRUE(run.reports.isEmpty());
     // 4 repeats 1; 6 repeats 5 (NULL and empty text are the same key); 9 repeats 7.
     EXPECT_EQ(run.statements.filter("DELETE"),
-              QStringList{"DELETE FROM `t2` WHERE `" + kTemp + "` IN (9, 6, 4)"});
+              QStringList{"DELETE FROM " + Scratch(run) + " WHERE `" + kTemp + "` IN (9, 6, 4)"});
     EXPECT_EQ(TestServer::Rows(db, "SELECT n FROM t2;"),
               (QStringList{"1", "2", "3", "5", "7", "8"}));
 }
@@ -122,7 +132,7 @@ TEST(DeduplicationRun, HandlesEmptyTablesTablesWithoutDuplicatesAndRepeatedKeys)
 
     run = RunDedupe(db, "xs", {"k"}, "xs2");
     EXPECT_EQ(run.statements.filter("DELETE"),
-              QStringList{"DELETE FROM `xs2` WHERE `" + kTemp + "` IN (3, 2)"});
+              QStringList{"DELETE FROM " + Scratch(run) + " WHERE `" + kTemp + "` IN (3, 2)"});
     EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM xs2;"), QStringList{"x|1"});
 }
 
@@ -131,10 +141,18 @@ TEST(DeduplicationRun, ReplacesAnotherTableOfTheNewName) {
     TestServer::Run(db.database,
                     {"CREATE TABLE t (a INT);", "INSERT INTO t VALUES (1), (1), (2);",
                      "CREATE TABLE old (something TEXT);", "INSERT INTO old VALUES ('gone');"});
+    const QString before = TestServer::Checksum(db, "t");
     const RecordedRun run = RunDedupe(db, "t", {"a"}, "old");
     EXPECT_TRUE(run.reports.isEmpty());
     EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM old;"), (QStringList{"1", "2"}));
     EXPECT_EQ(TestServer::Rows(db, "SHOW COLUMNS FROM old;").size(), 1);
+    // The old table steps aside in the same statement that brings the result in, and goes after.
+    const QString retired = Scratch(run).replace("tarnwick_scratch_", "tarnwick_retired_");
+    EXPECT_EQ(run.statements.mid(run.statements.size() - 3),
+              (QStringList{"RENAME TABLE `old` TO " + retired + ", " + Scratch(run) + " TO `old`;",
+                           "DROP TABLE " + retired + ";", "SELECT * FROM `old`;"}));
+    EXPECT_EQ(TestServer::Rows(db, "SHOW TABLES;"), (QStringList{"old", "t"}));
+    EXPECT_EQ(TestServer::Checksum(db, "t"), before);
 }
 
 TEST(DeduplicationRun, KeepsTheFirstRowInTableOrderWhenAnIndexCoversTheKeys) {
@@ -167,9 +185,9 @@ TEST(DeduplicationRun, WorksWithBlanksBackticksAndNonAsciiLettersInNames) {
              u" VALUES ('Große', 'Köln'), ('Große', 'Köln'), ('Große', 'Kö'), ('東京', '1');"_s});
     const RecordedRun run = RunDedupe(db, table, {field, "ort, plz"}, newTable);
     EXPECT_TRUE(run.reports.isEmpty()) << run.reports.join("\n").toStdString();
-    EXPECT_EQ(
-        run.statements.value(3),
-        u"SELECT `Straße ``x```, `ort, plz` FROM `Kunden 2 `` ü` ORDER BY `"_s + kTemp + "`;");
+    EXPECT_EQ(run.statements.value(5), u"SELECT `Straße ``x```, `ort, plz` FROM "_s + Scratch(run) +
+                                           " ORDER BY `" + kTemp + "`;");
+    EXPECT_EQ(run.statements.value(8), "RENAME TABLE " + Scratch(run) + u" TO `Kunden 2 `` ü`;"_s);
     EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM " + db::QuoteIdentifier(newTable) + ";"),
               (QStringList{u"Große|Köln"_s, u"Große|Kö"_s, u"東京|1"_s}));
 }
@@ -201,20 +219,40 @@ TEST(DeduplicationRun, AnUnreachableServerReportsEveryStepAndStillEnds) {
     unreachable.port = "1";
     const RecordedRun run = RunDedupe(unreachable, "t", {"a"}, "t2");
     EXPECT_TRUE(run.statements.isEmpty());
-    EXPECT_EQ(run.reportedLines, (std::vector<int>{118, 152, 154, 156, 122, 124, 174, 178}));
+    EXPECT_EQ(run.reportedLines,
+              (std::vector<int>{118, 120, 146, 152, 154, 156, 122, 124, 174, 176, 178}));
     EXPECT_TRUE(run.reports[0].startsWith("[ma-")) << run.reports[0].toStdString();
     EXPECT_FALSE(run.outcome.preview);
+    EXPECT_EQ(run.outcome.firstFailedLine, 118);
+    EXPECT_EQ(run.outcome.place, engine::ResultPlace::Nowhere);
 }
 
 TEST(DeduplicationRun, AFailingCopyIsReportedAndNothingIsDeleted) {
     auto db = TestServer::FreshDatabaseForThisTest();
     const RecordedRun run = RunDedupe(db, "no_such_table", {"a"}, "copy2");
-    EXPECT_EQ(run.reportedLines, (std::vector<int>{154, 156, 122, 124, 174, 178}));
+    EXPECT_EQ(run.reportedLines, (std::vector<int>{154, 156, 122, 124, 174, 176, 178}));
     EXPECT_TRUE(run.reports[0].contains("no_such_table' doesn't exist"))
         << run.reports[0].toStdString();
-    EXPECT_EQ(run.statements, (QStringList{"DROP TABLE IF EXISTS `copy2`;",
-                                           "CREATE TABLE `copy2` AS SELECT * from `no_such_table`;",
-                                           "SELECT * FROM `copy2`;"}));
+    EXPECT_EQ(run.statements,
+              (QStringList{"SHOW FULL TABLES;", "DROP TABLE IF EXISTS " + Scratch(run) + ";",
+                           "CREATE TABLE " + Scratch(run) + " AS SELECT * from `no_such_table`;"}));
+    EXPECT_EQ(engine::RunSummary({db, "no_such_table", "`a`", "copy2"}, run.outcome, 0.5),
+              "failed at line 154 in 0.500 s: no table was created and this run did not create or "
+              "change `copy2`");
+}
+
+TEST(DeduplicationRun, AFailingCopyLeavesAnExistingTableOfTheNewNameAsItWas) {
+    auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(db.database, {"CREATE TABLE archive (id INT, note TEXT);",
+                                  "INSERT INTO archive VALUES (1, 'kept'), (2, 'safe');"});
+    const QString before = TestServer::Checksum(db, "archive");
+    // A misspelt chosen table, as from tarnwick-dedupe --table smal --into archive.
+    const RecordedRun run = RunDedupe(db, "smal", {"a"}, "archive");
+    EXPECT_EQ(run.outcome.firstFailedLine, 154);
+    EXPECT_EQ(TestServer::Checksum(db, "archive"), before);
+    EXPECT_EQ(TestServer::Rows(db, "SHOW TABLES;"), QStringList{"archive"});
+    EXPECT_TRUE(run.statements.filter("archive").isEmpty())
+        << run.statements.join("\n").toStdString();
 }
 
 TEST(DeduplicationRun, ATableWithAColumnOfTheTemporaryNameStaysAFullCopy) {
@@ -223,13 +261,21 @@ TEST(DeduplicationRun, ATableWithAColumnOfTheTemporaryNameStaysAFullCopy) {
                                   "INSERT INTO t VALUES (1, 30), (1, 20), (1, 10);"});
     const RecordedRun run = RunDedupe(db, "t", {"a"}, "t2");
     // The Add key fails; the steps that need the run's own numbering are reported, once each,
-    // and never act on the table's own column of that name.
-    EXPECT_EQ(run.reportedLines, (std::vector<int>{156, 122, 124, 174}));
+    // and never act on the table's own column of that name. The full copy stays in the scratch
+    // table, and the new name is never given to it.
+    EXPECT_EQ(run.reportedLines, (std::vector<int>{156, 122, 124, 174, 176, 178}));
     EXPECT_TRUE(run.reports[0].contains("Duplicate column name")) << run.reports[0].toStdString();
     EXPECT_TRUE(run.statements.filter("DELETE").isEmpty());
     EXPECT_TRUE(run.statements.filter("DROP COLUMN").isEmpty());
-    EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM t2;"), (QStringList{"1|30", "1|20", "1|10"}));
-    EXPECT_EQ(run.outcome.preview->RecordCount(), 3);
+    EXPECT_TRUE(run.statements.filter("RENAME").isEmpty());
+    EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM " + Scratch(run) + ";"),
+              (QStringList{"1|30", "1|20", "1|10"}));
+    EXPECT_FALSE(run.outcome.preview);
+    EXPECT_EQ(TestServer::Rows(db, "SHOW TABLES LIKE 't2';"), QStringList{});
+    EXPECT_EQ(engine::RunSummary({db, "t", "`a`", "t2"}, run.outcome, 1),
+              "failed at line 156 in 1.000 s: this run did not create or change `t2`; the scratch "
+              "table " +
+                  Scratch(run) + " holds a full copy of `t` (no duplicates removed)");
 }
 
 TEST(DeduplicationRun, DeletesNothingWhenAStepOfTheKeyReadingFailed) {
@@ -241,10 +287,10 @@ TEST(DeduplicationRun, DeletesNothingWhenAStepOfTheKeyReadingFailed) {
         if (++yields == 5) throw std::runtime_error("window system failed");
     });
     // The 5th yield comes before the first field of row 2 (a row yields once, then once a field).
-    EXPECT_EQ(run.reportedLines, (std::vector<int>{132, 148}));
+    EXPECT_EQ(run.reportedLines, (std::vector<int>{132, 148, 176, 178}));
     EXPECT_TRUE(run.reports[1].startsWith("No rows were deleted")) << run.reports[1].toStdString();
     EXPECT_TRUE(run.statements.filter("DELETE").isEmpty());
-    EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM t2;").size(), 4);
+    EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM " + Scratch(run) + ";").size(), 4);
 }
 
 TEST(DeduplicationRun, RefusesTheChosenTablesNameAndBlankNamesWithoutSendingAnything) {
@@ -261,4 +307,179 @@ TEST(DeduplicationRun, RefusesTheChosenTablesNameAndBlankNamesWithoutSendingAnyt
     }
     EXPECT_EQ(TestServer::Checksum(db, "Orders"), before);
     EXPECT_FALSE(engine::RefusalOf({db, "Orders", "`a`", "Orders2"}).has_value());
+}
+
+namespace {
+
+// Counts the run's delete statements as they go out, so that a yield can act between two.
+struct DeleteCounter {
+    int sent = 0;
+    db::StatementObserverScope scope{[this](const QString& statement) {
+        if (statement.startsWith("DELETE FROM `tarnwick_scratch_")) ++sent;
+    }};
+};
+
+QString ScratchTableOf(const db::ConnectionSettings& db) {
+    return TestServer::Rows(db, "SHOW TABLES LIKE 'tarnwick\\_scratch\\_%';").value(0);
+}
+
+}  // namespace
+
+TEST(DeduplicationRun, RefusesANewNameThatTheChosenViewReadsFromThroughAnyChainOfViews) {
+    auto db = TestServer::FreshDatabaseForThisTest();
+    const auto elsewhere = TestServer::FreshDatabase("t_views_elsewhere");
+    TestServer::Run(db.database,
+                    {"CREATE TABLE precious (a INT, b TEXT);",
+                     "INSERT INTO precious VALUES (1, 'x'), (1, 'x'), (2, 'y');",
+                     "CREATE TABLE unrelated (z INT);", "CREATE VIEW pv AS SELECT * FROM precious;",
+                     "CREATE VIEW pv2 AS SELECT a FROM pv WHERE a > 0;"});
+    TestServer::Run(elsewhere.database,
+                    {"CREATE VIEW vx AS SELECT a FROM `" + db.database + "`.precious;"});
+    TestServer::Run(db.database, {"CREATE VIEW pv3 AS SELECT a FROM t_views_elsewhere.vx;"});
+    const QString before = TestServer::Checksum(db, "precious");
+
+    for (const QString& view : {u"pv"_s, u"pv2"_s, u"pv3"_s}) {
+        const auto refusal = engine::RefusalOf({db, view, "`a`", "precious"});
+        ASSERT_TRUE(refusal.has_value()) << view.toStdString();
+        EXPECT_TRUE(refusal->contains("the view \"" + view + "\" that you chose reads from"))
+            << refusal->toStdString();
+    }
+    // A view never replaces a table it does not read, and a view's name is never replaced.
+    EXPECT_FALSE(engine::RefusalOf({db, "pv", "`a`", "unrelated"}).has_value());
+    EXPECT_FALSE(engine::RefusalOf({db, "pv", "`a`", "fresh_name"}).has_value());
+    const auto viewName = engine::RefusalOf({db, "precious", "`a`", "pv2"});
+    ASSERT_TRUE(viewName.has_value());
+    EXPECT_TRUE(viewName->contains("that is the name of a view")) << viewName->toStdString();
+
+    // The run asks again over its own connection and sends nothing that changes a table.
+    const RecordedRun run = RunDedupe(db, "pv", {"a"}, "precious");
+    EXPECT_EQ(run.reportedLines, std::vector<int>{146});
+    EXPECT_EQ(run.statements, (QStringList{"SHOW FULL TABLES;", engine::ViewDefinitionsQuery()}));
+    EXPECT_EQ(run.outcome.place, engine::ResultPlace::Nowhere);
+    EXPECT_EQ(TestServer::Checksum(db, "precious"), before);
+    EXPECT_EQ(TestServer::Rows(db, "SELECT COUNT(*) FROM pv3;"), QStringList{"3"});
+
+    // Into a table the view does not read, a view is copied like a table.
+    const RecordedRun copy = RunDedupe(db, "pv2", {"a"}, "unrelated");
+    EXPECT_TRUE(copy.reports.isEmpty()) << copy.reports.join("\n").toStdString();
+    EXPECT_EQ(TestServer::Rows(db, "SELECT a FROM unrelated;"), (QStringList{"1", "2"}));
+    EXPECT_EQ(TestServer::Checksum(db, "precious"), before);
+    TestServer::Admin()->Execute("DROP DATABASE t_views_elsewhere;");
+}
+
+TEST(DeduplicationRun, CopiesInvisibleColumnsAndTakesThemAsKeyFields) {
+    auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(db.database,
+                    {"CREATE TABLE t (id INT, secret VARCHAR(9) INVISIBLE, `odd ``name` INT);",
+                     "INSERT INTO t (id, secret, `odd ``name`) VALUES (1, 's', 10), (2, 's', 20), "
+                     "(3, 'u', 30);"});
+    const QString before = TestServer::Checksum(db, "t");
+    const RecordedRun run = RunDedupe(db, "t", {"secret"}, "t2");
+    EXPECT_TRUE(run.reports.isEmpty()) << run.reports.join("\n").toStdString();
+    EXPECT_EQ(run.statements.value(3),
+              "CREATE TABLE " + Scratch(run) + " AS SELECT `id`, `secret`, `odd ``name` from `t`;");
+    EXPECT_EQ(TestServer::Rows(db, "SELECT id, secret, `odd ``name` FROM t2;"),
+              (QStringList{"1|s|10", "3|u|30"}));
+    EXPECT_EQ(TestServer::Checksum(db, "t"), before);
+}
+
+TEST(DeduplicationRun, AfterTheConnectionIsLostSendsNoFurtherDeleteAndReportsEachLaterStepOnce) {
+    auto db = TestServer::FreshDatabaseForThisTest();
+    // Four batches of deletes.
+    TestServer::Run(db.database, {"CREATE TABLE t (n INT, k INT);",
+                                  "INSERT INTO t SELECT seq, seq % 2 FROM seq_1_to_" +
+                                      QString::number(4 * engine::kDeleteBatchSize) + ";"});
+    const QString before = TestServer::Checksum(db, "t");
+    DeleteCounter deletes;
+    bool killed = false;
+    const RecordedRun run = RunDedupe(db, "t", {"k"}, "t2", [&] {
+        if (deletes.sent != 1 || killed) return;
+        killed = true;
+        const QString id = TestServer::Rows(db,
+                                            "SELECT ID FROM information_schema.PROCESSLIST "
+                                            "WHERE DB = DATABASE() AND ID <> CONNECTION_ID();")
+                               .value(0);
+        TestServer::Admin()->Execute("KILL CONNECTION " + id + ";");
+    });
+    ASSERT_TRUE(killed);
+    // Four batches were due; the second met the lost connection and the other two never went.
+    EXPECT_EQ(deletes.sent, 2);
+    EXPECT_EQ(run.reportedLines, (std::vector<int>{170, 174, 176, 178}));
+    EXPECT_TRUE(run.reports[0].contains("gone away") || run.reports[0].contains("Lost connection"))
+        << run.reports[0].toStdString();
+    EXPECT_TRUE(run.outcome.connectionLost);
+    EXPECT_EQ(run.outcome.place, engine::ResultPlace::Scratch);
+    EXPECT_EQ(engine::RunSummary({db, "t", "`k`", "t2"}, run.outcome, 2),
+              "failed at line 170 in 2.000 s: this run did not create or change `t2`; the "
+              "scratch table " +
+                  Scratch(run) +
+                  " holds part of the run's work (the connection was lost, so how far it got is "
+                  "not known)");
+    EXPECT_EQ(TestServer::Rows(db, "SHOW TABLES LIKE 't2';"), QStringList{});
+    EXPECT_EQ(TestServer::Checksum(db, "t"), before);
+}
+
+TEST(DeduplicationRun, AFailingDropKeyLeavesTheResultInTheScratchTableAndTheOldTableAsItWas) {
+    constexpr int kRows = engine::kDeleteBatchSize + 200;  // two batches of deletes
+    auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(
+        db.database,
+        {"CREATE TABLE t (n INT, k INT);",
+         "INSERT INTO t SELECT seq, seq % 2 FROM seq_1_to_" + QString::number(kRows) + ";",
+         "CREATE TABLE t2 (old TEXT);", "INSERT INTO t2 VALUES ('earlier result');"});
+    const QString before = TestServer::Checksum(db, "t");
+    const QString oldTable = TestServer::Checksum(db, "t2");
+    DeleteCounter deletes;
+    bool blocked = false;
+    const RecordedRun run = RunDedupe(db, "t", {"k"}, "t2", [&] {
+        if (deletes.sent != 1 || blocked) return;
+        blocked = true;
+        // A column computed from the temporary column makes the server refuse to drop it.
+        TestServer::Run(db.database, {"ALTER TABLE `" + ScratchTableOf(db) + "` ADD g INT AS (" +
+                                      kTemp + " + 0) VIRTUAL;"});
+    });
+    ASSERT_TRUE(blocked);
+    EXPECT_EQ(run.reportedLines, (std::vector<int>{174, 176, 178}));
+    EXPECT_EQ(run.outcome.duplicatesRemoved, kRows - 2);
+    EXPECT_TRUE(run.outcome.temporaryColumnLeft);
+    EXPECT_EQ(engine::RunSummary({db, "t", "`k`", "t2"}, run.outcome, 3),
+              "failed at line 174 in 3.000 s: this run did not create or change `t2`; the "
+              "scratch table " +
+                  Scratch(run) +
+                  QStringLiteral(" holds the deduplicated copy of `t` (kept 2 of %1 rows, %2 "
+                                 "duplicates removed) and still has the temporary column ")
+                      .arg(kRows)
+                      .arg(kRows - 2) +
+                  kTemp);
+    EXPECT_EQ(TestServer::Rows(db, "SELECT n FROM " + Scratch(run) + ";"), (QStringList{"1", "2"}));
+    EXPECT_EQ(TestServer::Checksum(db, "t2"), oldTable);
+    EXPECT_EQ(TestServer::Checksum(db, "t"), before);
+}
+
+TEST(DeduplicationRun, ASecondRunIntoTheSameNameMeanwhileNeverReceivesTheFirstRunsDeletes) {
+    const QString rows = QString::number(2 * engine::kDeleteBatchSize + 500);  // three batches
+    auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(db.database, {"CREATE TABLE t (n INT, k INT);",
+                                  "INSERT INTO t SELECT seq, seq % 3 FROM seq_1_to_" + rows + ";"});
+    const QString before = TestServer::Checksum(db, "t");
+    DeleteCounter deletes;
+    int otherExit = -1;
+    const RecordedRun run = RunDedupe(db, "t", {"k"}, "archive", [&] {
+        if (deletes.sent != 1 || otherExit != -1) return;
+        // Another run into the same name, from start to end, while this one deletes.
+        otherExit = QProcess::execute(
+            TARNWICK_DEDUPE_PATH,
+            {"--server", db.server, "--port", db.port, "--user", db.user, "--password", db.password,
+             "--database", db.database, "--table", "t", "--key", "n", "--into", "archive"});
+    });
+    EXPECT_EQ(otherExit, 0);
+    // The other run's table came first; this run's rename finds the name taken and keeps its
+    // complete result in its scratch table.
+    EXPECT_EQ(run.reportedLines, (std::vector<int>{176, 178}));
+    EXPECT_TRUE(run.reports[0].contains("already exists")) << run.reports[0].toStdString();
+    EXPECT_EQ(TestServer::Rows(db, "SELECT COUNT(*) FROM archive;"), QStringList{rows});
+    EXPECT_EQ(TestServer::Rows(db, "SELECT n FROM " + Scratch(run) + ";"),
+              (QStringList{"1", "2", "3"}));
+    EXPECT_EQ(run.outcome.place, engine::ResultPlace::Scratch);
+    EXPECT_EQ(TestServer::Checksum(db, "t"), before);
 }

@@ -3,6 +3,8 @@
 #include <QAbstractItemModelTester>
 #include <QColor>
 #include <QFont>
+#include <QSignalSpy>
+#include <QTimer>
 
 #include "db/Connection.h"
 #include "db/RowSet.h"
@@ -50,4 +52,33 @@ TEST(RowSetModel, ShowsNamesAndValuesAndSetsNullApartFromEmptyText) {
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(model.columnCount(), 0);
     EXPECT_TRUE(weakConnection.expired());
+}
+
+TEST(RowSetModel, ShowsEveryRowOfALargeResultAndWaitsWhileItsConnectionWorks) {
+    const db::ConnectionSettings login = TestServer::FreshDatabaseForThisTest();
+    auto connection = db::OpenConnection(login);
+    auto rows = db::OpenRowSet(
+        connection, "SELECT seq, IF(seq % 7 = 0, NULL, seq * 2) AS twice FROM seq_1_to_200000;");
+    db::RowSetModel model;
+    model.SetRowSet(rows);
+    ASSERT_EQ(model.rowCount(), 200000);
+    EXPECT_EQ(model.data(model.index(199999, 0)).toString(), "200000");
+    EXPECT_EQ(model.data(model.index(199999, 1)).toString(), "400000");
+    EXPECT_EQ(model.data(model.index(6, 1)).toString(), "NULL");
+    EXPECT_TRUE(model.data(model.index(6, 1), Qt::FontRole).value<QFont>().italic());
+
+    // While the connection works on another statement, rows not at hand stay blank and are asked
+    // for again once it is free.
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    QVariant whileBusy;
+    QVariant firstWhileBusy;
+    QTimer::singleShot(50, [&] {
+        whileBusy = model.data(model.index(100000, 0));
+        firstWhileBusy = model.data(model.index(0, 0));
+    });
+    connection->Execute("SELECT SLEEP(0.3);");
+    EXPECT_FALSE(whileBusy.isValid());
+    EXPECT_EQ(firstWhileBusy.toString(), "1");
+    EXPECT_TRUE(changed.wait(1000));
+    EXPECT_EQ(model.data(model.index(100000, 0)).toString(), "100001");
 }

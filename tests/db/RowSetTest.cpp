@@ -5,6 +5,7 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Identifier.h"
+#include "db/RowBlockCache.h"
 #include "db/RowSet.h"
 #include "tests/support/TestServer.h"
 
@@ -183,4 +184,76 @@ TEST(Cursor, ReadsManyRowsInBlocksAlsoAfterBeingMoved) {
         ASSERT_EQ(cursor->Read(3), "0x" + QString::number(rows).toLatin1().toHex().toUpper());
     }
     EXPECT_EQ(rows, 1000);
+}
+
+TEST(RowSet, ReadsAnyRowOfALargeResultInAnyOrder) {
+    auto settings = TestServer::FreshDatabaseForThisTest();
+    auto connection = OpenConnection(settings);
+    auto rows = OpenRowSet(connection,
+                           "SELECT seq, IF(seq % 1000 = 0, NULL, CONCAT('v', seq)) AS v, "
+                           "IF(seq % 999 = 0, '', 'x') AS e FROM seq_1_to_300000;");
+    ASSERT_EQ(rows->RecordCount(), 300000);
+    // Far apart, across block edges, backwards and forwards again.
+    for (long row : {299999L, 0L, 150000L, 255L, 256L, 999L, 998L, 123456L, 299999L, 1L}) {
+        const long seq = row + 1;
+        ASSERT_EQ(rows->ValueAt(row, 0), QString::number(seq)) << row;
+        ASSERT_EQ(rows->ValueAt(row, 1),
+                  seq % 1000 == 0 ? Value() : Value("v" + QString::number(seq)))
+            << row;
+        ASSERT_EQ(rows->ValueAt(row, 2), seq % 999 == 0 ? "" : "x") << row;
+    }
+    EXPECT_TRUE(rows->IsNullAt(999, 1));
+    EXPECT_FALSE(rows->IsNullAt(998, 2));
+    EXPECT_EQ(rows->ValueAt(998, 2), "");
+    EXPECT_THROW(rows->ValueAt(300000, 0), DbError);
+    EXPECT_THROW(rows->ValueAt(-1, 0), DbError);
+    EXPECT_THROW(rows->ValueAt(0, 3), DbError);
+
+    // Forward reading after the jumps still starts at the first row and crosses blocks.
+    for (long seq = 1; seq <= 600; ++seq) {
+        ASSERT_EQ(rows->Field(0), QString::number(seq));
+        rows->MoveNext();
+    }
+    EXPECT_EQ(rows->Position(), 600);
+}
+
+TEST(RowSet, WideValuesAreReadAtAnyPositionToo) {
+    auto settings = TestServer::FreshDatabaseForThisTest();
+    auto connection = OpenConnection(settings);
+    connection->Execute("CREATE TABLE t (id INT PRIMARY KEY, body LONGTEXT, raw LONGBLOB);");
+    connection->Execute(
+        "INSERT INTO t SELECT seq, IF(seq % 10 = 0, NULL, REPEAT(CONCAT('ü', seq), 3000)), "
+        "CAST(CONCAT(seq) AS BINARY) FROM seq_1_to_200;");
+    auto rows = OpenRowSet(connection, "SELECT * FROM t ORDER BY id;");
+    ASSERT_EQ(rows->RecordCount(), 200);
+    for (long row : {199L, 0L, 31L, 32L, 99L, 150L}) {
+        const long id = row + 1;
+        ASSERT_EQ(rows->ValueAt(row, 0), QString::number(id));
+        ASSERT_EQ(rows->ValueAt(row, 1),
+                  id % 10 == 0 ? Value() : Value((u"ü"_s + QString::number(id)).repeated(3000)));
+        ASSERT_EQ(rows->ValueAt(row, 2), "0x" + QString::number(id).toLatin1().toHex().toUpper());
+    }
+}
+
+TEST(RowBlockCache, KeepsAFewBlocksTheLeastRecentlyUsedGoingFirst) {
+    auto connection = OpenConnection(TestServer::FreshDatabaseForThisTest());
+    Cursor cursor =
+        connection->OpenCursor("SELECT seq FROM seq_1_to_5000;", Connection::Reading::Positioned);
+    const long block = cursor.RowsPerFetch();
+    ASSERT_GT(block, 1);
+    RowBlockCache cache(1, block);
+    EXPECT_EQ(cache.ValueAt(cursor, 0, 0), "1");
+    EXPECT_EQ(cache.ValueAt(cursor, block, 0), QString::number(block + 1));
+    // The first block is used again, so the second is the oldest when the cache is full.
+    for (long b = 2; b <= static_cast<long>(RowBlockCache::kMaxBlocks); ++b) {
+        EXPECT_EQ(cache.ValueAt(cursor, 0, 0), "1");
+        EXPECT_EQ(cache.ValueAt(cursor, b * block + 3, 0), QString::number(b * block + 4));
+    }
+    EXPECT_TRUE(cache.Holds(0));
+    EXPECT_FALSE(cache.Holds(block));
+    EXPECT_TRUE(cache.Holds(static_cast<long>(RowBlockCache::kMaxBlocks) * block));
+    // A block read again comes back with the same values; the end of the result is short.
+    EXPECT_EQ(cache.ValueAt(cursor, block + 1, 0), QString::number(block + 2));
+    EXPECT_EQ(cache.ValueAt(cursor, 4999, 0), "5000");
+    EXPECT_THROW(cache.ValueAt(cursor, 5000, 0), DbError);
 }

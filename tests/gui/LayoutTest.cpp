@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QTest>
 
 #include "pages/DataGrid.h"
 #include "pages/Form1.h"
@@ -89,6 +90,20 @@ QWidget* NextByTab(QWidget& control) {
     return next;
 }
 
+// The controls that the Tab key reaches, pressed `presses` times from `first`, as a user does.
+QStringList WalkByTab(QWidget& page, QWidget& first, int presses) {
+    page.show();
+    page.activateWindow();
+    if (!QTest::qWaitForWindowActive(&page)) return {"<page not active>"};
+    first.setFocus(Qt::TabFocusReason);
+    QStringList reached;
+    for (int i = 0; i < presses; ++i) {
+        QTest::keyClick(page.focusWidget(), Qt::Key_Tab);
+        reached << (page.focusWidget() ? page.focusWidget()->objectName() : "<none>");
+    }
+    return reached;
+}
+
 }  // namespace
 
 TEST_F(Layout, PagesHaveTheirSizeFontsAndWindowTraits) {
@@ -149,6 +164,55 @@ TEST_F(Layout, TheTabKeyFollowsTheDesignedOrder) {
                 << "after " << order[k];
         }
     }
+}
+
+TEST_F(Layout, TheTabKeyWalksEveryPageAndLeavesGridsWithOrWithoutRows) {
+    const db::ConnectionSettings login = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(login.database,
+                    {"CREATE TABLE filled (id INT, name VARCHAR(20), city VARCHAR(20))",
+                     "INSERT INTO filled SELECT seq, 'n', 'c' FROM seq_1_to_30",
+                     "CREATE TABLE empty (id INT, name VARCHAR(20))"});
+    pages::Wizard& w = OnTablePage(login);
+    EXPECT_EQ(WalkByTab(w.LoginPage(), w.LoginPage().Text1(), 8),
+              (QStringList{"Text5", "Text2", "Text3", "Text4", "PushButton5", "PushButton2",
+                           "PushButton3", "Text1"}));
+    EXPECT_EQ(WalkByTab(w.TablePage(), w.TablePage().List1(), 3),
+              (QStringList{"PushButton2", "PushButton3", "List1"}));
+
+    // Every button of the field page enabled: a field chosen and one still available.
+    const QStringList fieldOrder{"DataGrid1",   "List2",       "PushButton2",
+                                 "PushButton4", "PushButton5", "PushButton6",
+                                 "PushButton7", "PushButton8", "List1"};
+    for (const char* table : {"filled", "empty"}) {
+        SCOPED_TRACE(table);
+        w.TablePage().List1().setCurrentItem(
+            w.TablePage().List1().findItems(table, Qt::MatchExactly).value(0));
+        Click(w.TablePage(), "PushButton3");
+        pages::Form3& form3 = w.FieldPage();
+        ASSERT_EQ(form3.DataGrid1().model()->rowCount(), QString(table) == "filled" ? 30 : 0);
+        if (form3.List2().count() == 0) {
+            form3.List1().setCurrentRow(0);
+            Click(form3, "PushButton5");
+        }
+        EXPECT_EQ(WalkByTab(form3, form3.List1(), 9), fieldOrder);
+        Click(form3, "PushButton2");
+    }
+
+    w.TablePage().List1().setCurrentItem(
+        w.TablePage().List1().findItems("filled", Qt::MatchExactly).value(0));
+    Click(w.TablePage(), "PushButton3");
+    Click(w.FieldPage(), "PushButton4");
+    pages::Form4& form4 = w.ResultPage();
+    const QStringList resultOrder{"DataGrid1", "PushButton2", "PushButton4", "Text1"};
+    EXPECT_EQ(WalkByTab(form4, form4.Text1(), 4), resultOrder);  // before the run: no rows
+    Click(form4, "PushButton4");
+    ASSERT_EQ(form4.DataGrid1().model()->rowCount(), 30);
+    EXPECT_EQ(WalkByTab(form4, form4.Text1(), 4), resultOrder);
+    // Shift+Tab walks back out of the grid too.
+    form4.DataGrid1().setFocus(Qt::TabFocusReason);
+    QTest::keyClick(form4.focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(form4.focusWidget()->objectName(), "Text1");
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 TEST_F(Layout, PagesAreCentredWhenFirstShown) {

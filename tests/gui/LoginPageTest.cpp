@@ -1,3 +1,6 @@
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -6,6 +9,7 @@
 
 #include "app/PagePointer.h"
 #include "db/RowSet.h"
+#include "db/StatementObserver.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"
 #include "pages/Form3.h"
@@ -167,6 +171,77 @@ TEST_F(LoginPage, BackAndNextAgainListTheTablesOfTheDatabaseNowTyped) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
+TEST_F(LoginPage, ASecondPressOfNextOrTestConnectionWhileItWorksDoesNothing) {
+    const db::ConnectionSettings login = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(login.database, {"CREATE TABLE a (id INT)", "CREATE TABLE b (id INT)"});
+    pages::Wizard& w = Started();
+    TypeLogin(w, login);
+
+    // "Next >" pressed again while its statement is at work.
+    QStringList sent;
+    int pressesDuringWork = 0;
+    db::StatementObserverScope observer([&](const QString& statement) {
+        sent << statement;
+        if (pressesDuringWork++ == 0) Click(w.LoginPage(), "PushButton3");
+    });
+    Click(w.LoginPage(), "PushButton3");
+    EXPECT_EQ(sent, QStringList{"SHOW TABLES;"});
+    EXPECT_EQ(test::Items(w.TablePage().List1()), (QStringList{"a", "b"}));
+    EXPECT_TRUE(w.TablePage().isVisible());
+    EXPECT_FALSE(w.LoginPage().isVisible());
+    EXPECT_EQ(w.LoginPage().Pointer().Code(), PointerCode::Default);
+
+    // "Test Connection" pressed again while it yields before connecting.
+    Click(w.TablePage(), "PushButton2");
+    int pressed = 0;
+    QTimer::singleShot(0, &w.LoginPage(), [&] {
+        ++pressed;
+        Click(w.LoginPage(), "PushButton5");
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // let the yield take events
+    Click(w.LoginPage(), "PushButton5");
+    EXPECT_EQ(pressed, 1);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Connection successful.");
+    EXPECT_EQ(w.LoginPage().Pointer().Code(), PointerCode::Default);
+
+    // Once the action has ended, the button works again.
+    Click(w.LoginPage(), "PushButton5");
+    EXPECT_EQ(boxes.boxes.size(), 2u);
+}
+
+TEST_F(LoginPage, TheBusyPointerCoversTheLoginFieldsWhileAnActionWorks) {
+    const db::ConnectionSettings login = TestServer::FreshDatabaseForThisTest();
+    pages::Wizard& w = Started();
+    TypeLogin(w, login);
+    pages::Form1& form1 = w.LoginPage();
+    const std::vector<QLineEdit*> fields = {&form1.Text1(), &form1.Text2(), &form1.Text3(),
+                                            &form1.Text4(), &form1.Text5()};
+    const auto shapes = [&] {
+        std::vector<Qt::CursorShape> shown;
+        for (QLineEdit* field : fields) shown.push_back(field->cursor().shape());
+        return shown;
+    };
+    const std::vector<Qt::CursorShape> busy(fields.size(), Qt::WaitCursor);
+    const std::vector<Qt::CursorShape> own(fields.size(), Qt::IBeamCursor);
+    ASSERT_EQ(shapes(), own);
+
+    std::vector<Qt::CursorShape> duringTest;
+    QTimer::singleShot(0, &form1, [&] { duringTest = shapes(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    Click(form1, "PushButton5");
+    EXPECT_EQ(duringTest, busy);
+    EXPECT_EQ(shapes(), own);
+
+    std::vector<Qt::CursorShape> duringNext;
+    db::StatementObserverScope observer([&](const QString&) { duringNext = shapes(); });
+    Click(form1, "PushButton3");
+    ASSERT_TRUE(w.TablePage().isVisible());
+    EXPECT_EQ(duringNext, busy);
+    EXPECT_EQ(shapes(), own);
+    EXPECT_EQ(form1.cursor().shape(), Qt::ArrowCursor);
+}
+
 TEST_F(LoginPage, HelpGivesTheWorkbenchDownloadAddress) {
     Click(Started().LoginPage(), "PushButton2");
     ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -196,6 +271,36 @@ TEST_F(LoginPage, ThePasswordIsMaskedAndAFieldSelectsItsTextOnFocus) {
     }
 }
 
+TEST_F(LoginPage, ThePasswordTakesNoInputMethodTextWhileTheOtherFieldsDo) {
+    pages::Form1& form1 = Started().LoginPage();
+    form1.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form1));
+    // What Qt asks the focus object before it lets an input method work on it.
+    const auto inputMethodEnabled = [] {
+        return QInputMethod::queryFocusObject(Qt::ImEnabled, {}).toBool();
+    };
+    form1.Text2().setFocus();
+    ASSERT_EQ(QGuiApplication::focusObject(), &form1.Text2());
+    EXPECT_TRUE(inputMethodEnabled());
+
+    form1.Text3().setText("s3cret");
+    form1.Text3().setFocus();
+    ASSERT_EQ(QGuiApplication::focusObject(), &form1.Text3());
+    EXPECT_FALSE(inputMethodEnabled());
+    QInputMethodQueryEvent query(Qt::ImEnabled);
+    QCoreApplication::sendEvent(QGuiApplication::focusObject(), &query);
+    EXPECT_FALSE(query.value(Qt::ImEnabled).toBool());
+
+    // A composition committed all the same changes nothing.
+    QInputMethodEvent commit;
+    commit.setCommitString("typed by an input method");
+    QCoreApplication::sendEvent(&form1.Text3(), &commit);
+    EXPECT_EQ(form1.Text3().text(), "s3cret");
+    EXPECT_EQ(Stored("MyPassword"), "s3cret");
+    QTest::keyClicks(&form1.Text3(), "!");  // the keyboard still types
+    EXPECT_EQ(form1.Text3().text(), "!");   // replacing the text that the focus selected
+}
+
 TEST_F(LoginPage, ClosingAnyPageEndsTheProgram) {
     const db::ConnectionSettings login = TestServer::FreshDatabaseForThisTest();
     TestServer::Run(login.database, {"CREATE TABLE t (id INT)"});
@@ -222,10 +327,18 @@ TEST_F(LoginPage, ClosingAPageWhileTheTablesAreListedEndsTheProgramInsideTheList
         exitCodes.push_back(code);
         pointerWhenEnded = w.LoginPage().Pointer().Code();
     });
-    QTimer::singleShot(0, &w.LoginPage(), [&] { w.LoginPage().close(); });
+    // The close arrives once the listing has begun (the page shows the busy pointer); events are
+    // processed while the probe and the connection wait for the server too.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, &w.LoginPage(), [&] {
+        if (w.LoginPage().Pointer().Code() == PointerCode::Busy && exitCodes.empty())
+            w.LoginPage().close();
+    });
+    closer.start(0);
     // The yield processes events once some milliseconds have passed since it last did.
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     Click(w.LoginPage(), "PushButton3");
+    closer.stop();
     EXPECT_EQ(exitCodes, std::vector<int>{0});
     EXPECT_EQ(pointerWhenEnded, PointerCode::Busy);
 }

@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "db/Connection.h"
 #include "db/StatementObserver.h"
@@ -164,6 +165,23 @@ TEST_F(ResultPage, RefusedNamesSendNothing) {
     EXPECT_EQ(form4.cursor().shape(), Qt::ArrowCursor);
 }
 
+TEST_F(ResultPage, ANewNameThatTheChosenViewReadsFromIsRefusedBeforeTheRun) {
+    const db::ConnectionSettings login = Shop();
+    TestServer::Run(login.database, {"CREATE VIEW orders_view AS SELECT * FROM orders;"});
+    const QString before = TestServer::Checksum(login, "orders");
+    pages::Form4& form4 = OnResultPage(login, "orders_view", {"name"});
+    form4.Text1().setText("orders");
+    statements.clear();
+    Click(form4, "PushButton4");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Tarnwick");
+    EXPECT_TRUE(statements.filter("CREATE TABLE").isEmpty()) << statements.join('\n').toStdString();
+    EXPECT_TRUE(statements.filter("DROP").isEmpty());
+    EXPECT_EQ(TestServer::Checksum(login, "orders"), before);
+    EXPECT_EQ(form4.PushButton4().text(), "Finish");
+    EXPECT_EQ(form4.cursor().shape(), Qt::ArrowCursor);
+}
+
 TEST_F(ResultPage, ARunAgainstAServerThatWentAwayIsReportedAndStillEnds) {
     const db::ConnectionSettings login = Shop();
     pages::Form4& form4 = OnResultPage(login, "orders", {"name"});
@@ -209,19 +227,101 @@ TEST_F(ResultPage, DuringARunFinishBackAndTheNameBoxChangeNothing) {
     EXPECT_TRUE(form4.isVisible());
 }
 
+TEST_F(ResultPage, ASecondPressOfBackOrFinishWhileItWorksDoesNothing) {
+    const db::ConnectionSettings login = Shop();
+    pages::Form4& form4 = OnResultPage(login, "orders", {"name", "city"});
+    pages::Wizard& w = *wizard;
+    // Each button pressed again while a statement of its own action is at work.
+    int pressesDuringWork = 0;
+    db::StatementObserverScope press([&](const QString& statement) {
+        if (statement.startsWith("DESCRIBE") && pressesDuringWork++ == 0)
+            Click(form4, "PushButton2");
+        if (statement.startsWith("CREATE TABLE") && pressesDuringWork++ == 0)
+            Click(form4, "PushButton4");
+    });
+    statements.clear();
+    Click(form4, "PushButton2");
+    EXPECT_EQ(statements, (QStringList{"SELECT * FROM `orders`;", "DESCRIBE `orders`;"}));
+    EXPECT_EQ(test::Items(w.FieldPage().List1()), (QStringList{"id", "total"}));
+    EXPECT_FALSE(form4.isVisible());
+
+    Click(w.FieldPage(), "PushButton4");
+    ASSERT_TRUE(form4.isVisible());
+    pressesDuringWork = 0;
+    statements.clear();
+    Click(form4, "PushButton4");
+    EXPECT_EQ(pressesDuringWork, 1);
+    EXPECT_EQ(statements.filter("DROP TABLE").size(), 1);
+    EXPECT_EQ(statements.filter("CREATE TABLE").size(), 1);
+    EXPECT_EQ(form4.PushButton4().text(), "Exit");
+    EXPECT_TRUE(exitCodes.empty());
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(ResultPage, AMinimisedPageComesBackNormalEvenWhenMinimisedJustBeforeTheEnd) {
+    const db::ConnectionSettings login = Shop();
+    // As the window system does it: the window is minimised at once, and the page hears of it
+    // only when it next takes events.
+    // The Drop key names the run's scratch table; the Preview names the new table.
+    for (const char* lastSteps : {" DROP COLUMN ", "SELECT * FROM `orders2`"}) {
+        SCOPED_TRACE(lastSteps);
+        pages::Form4& form4 = OnResultPage(login, "orders", {"name"});
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form4));
+        bool minimised = false;
+        db::StatementObserverScope minimise([&](const QString& statement) {
+            if (!statement.contains(QString::fromUtf8(lastSteps))) return;
+            form4.windowHandle()->showMinimized();
+            minimised = true;
+        });
+        Click(form4, "PushButton4");
+        ASSERT_TRUE(minimised);
+        QCoreApplication::processEvents();  // whatever the window system still had to say
+        EXPECT_FALSE(form4.windowState() & Qt::WindowMinimized);
+        EXPECT_FALSE(form4.windowHandle()->windowStates() & Qt::WindowMinimized);
+        EXPECT_TRUE(form4.isVisible());
+        EXPECT_EQ(form4.PushButton4().text(), "Exit");
+        wizard.reset();
+    }
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(ResultPage, TheBusyPointerCoversTheNameBoxDuringARun) {
+    const db::ConnectionSettings login = Shop();
+    pages::Form4& form4 = OnResultPage(login, "orders", {"name"});
+    ASSERT_EQ(form4.Text1().cursor().shape(), Qt::IBeamCursor);
+    std::vector<Qt::CursorShape> during;
+    db::StatementObserverScope look(
+        [&](const QString&) { during.push_back(form4.Text1().cursor().shape()); });
+    Click(form4, "PushButton4");
+    ASSERT_FALSE(during.empty());
+    EXPECT_EQ(during, std::vector<Qt::CursorShape>(during.size(), Qt::WaitCursor));
+    EXPECT_EQ(form4.Text1().cursor().shape(), Qt::IBeamCursor);
+    EXPECT_EQ(form4.cursor().shape(), Qt::ArrowCursor);
+}
+
 TEST_F(ResultPage, ClosingDuringARunEndsTheProgramAndSendsNothingMore) {
     const db::ConnectionSettings login = Shop();
     pages::Form4& form4 = OnResultPage(login, "big", {"k"});
     QStringList sentBeforeClose;
-    QTimer::singleShot(0, &form4, [&] {
+    // The close arrives once the copy is being numbered.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, &form4, [&] {
+        if (!exitCodes.empty() || statements.filter("ADD PRIMARY KEY").isEmpty()) return;
         sentBeforeClose = statements;
         form4.close();
     });
+    closer.start(0);
     Click(form4, "PushButton4");
+    closer.stop();
     EXPECT_EQ(exitCodes, std::vector<int>{0});
     EXPECT_FALSE(sentBeforeClose.isEmpty());
     EXPECT_EQ(statements, sentBeforeClose);
     db::ResumeSendingStatements();  // the recorded end of program returned; look at the server
-    // What the server had done stays: the copy with its numbering column, no rows deleted.
-    EXPECT_EQ(TestServer::Rows(login, "SELECT COUNT(*) FROM big2;"), QStringList{"3000"});
+    // What the server had done stays, under the run's scratch name: the copy, no rows deleted.
+    // The new name was never given to it.
+    const QString scratch =
+        TestServer::Rows(login, "SHOW TABLES LIKE 'tarnwick\\_scratch\\_%';").value(0);
+    EXPECT_EQ(TestServer::Rows(login, "SELECT COUNT(*) FROM `" + scratch + "`;"),
+              QStringList{"3000"});
+    EXPECT_TRUE(TestServer::Rows(login, "SHOW TABLES LIKE 'big2';").isEmpty());
 }

@@ -3,6 +3,7 @@
 
 #include "app/PagePointer.h"
 #include "db/RowSet.h"
+#include "db/StatementObserver.h"
 #include "pages/DataGrid.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"
@@ -156,4 +157,23 @@ TEST_F(TablePage, AFailedLoginAfterTheListingIsReportedStepByStep) {
     EXPECT_EQ(w.State().ChosenTable, "t");
     EXPECT_TRUE(w.FieldPage().isVisible());
     EXPECT_EQ(w.TablePage().Pointer().Code(), PointerCode::Default);
+}
+
+TEST_F(TablePage, ASecondPressOfNextWhileItWorksDoesNothing) {
+    const db::ConnectionSettings login = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(login.database, {"CREATE TABLE t (id INT, name INT, city INT)"});
+    pages::Wizard& w = OnTablePage(login);
+    QStringList sent;
+    db::StatementObserverScope observer([&](const QString& statement) {
+        sent << statement;
+        if (statement.startsWith("DESCRIBE") && sent.size() < 10)
+            Click(w.TablePage(), "PushButton3");
+    });
+    Click(w.TablePage(), "PushButton3");
+    EXPECT_EQ(sent, (QStringList{"SELECT * FROM `t` LIMIT 100;", "DESCRIBE `t`;"}));
+    EXPECT_EQ(test::Items(w.FieldPage().List1()), (QStringList{"id", "name", "city"}));
+    EXPECT_TRUE(w.FieldPage().isVisible());
+    EXPECT_FALSE(w.TablePage().isVisible());
+    EXPECT_EQ(w.TablePage().Pointer().Code(), PointerCode::Default);
+    EXPECT_TRUE(boxes.boxes.empty());
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -81,11 +82,23 @@ TEST(PointerFile, ASampleCursorLoadsAndAFileThatIsNoImageFails) {
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write("MZ not a cursor at all");
     junk.close();
-    try {
-        LoadPointerFile(junk.fileName());
-        FAIL() << "no failure";
-    } catch (const Failure& failure) {
-        EXPECT_TRUE(QString::fromUtf8(failure.what()).contains("HAND-M.CUR")) << failure.what();
+    // A cursor file cut short after its directory: the reader knows the format but not the image.
+    QFile sample(TARNWICK_SOURCE_DIR "/resources/HAND-M.CUR");
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    QFile cut(folder.filePath("CUT.CUR"));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(sample.read(30));
+    cut.close();
+    for (const QString& path : {junk.fileName(), cut.fileName()}) {
+        QImageReader reader(path);
+        reader.setDecideFormatFromContent(true);
+        ASSERT_TRUE(reader.read().isNull()) << path.toStdString();
+        try {
+            LoadPointerFile(path);
+            ADD_FAILURE() << "no failure for " << path.toStdString();
+        } catch (const Failure& failure) {
+            EXPECT_EQ(QString::fromUtf8(failure.what()), reader.errorString());
+        }
     }
 }
 

@@ -35,16 +35,22 @@ QString DedupeUsage() {
         "[--echo]\n"
         "\n"
         "Creates NEWTABLE as a copy of TABLE without the later rows of each group of rows whose\n"
-        "key fields are equal; TABLE itself is only read. An existing table named NEWTABLE is\n"
-        "replaced. Connects with the ODBC driver registered as \"MySQL ODBC 5.1 Driver\".\n"
+        "key fields are equal; TABLE itself is only read, without locking it. The copy is built\n"
+        "under a scratch name (tarnwick_scratch_...) and takes the name NEWTABLE only when it is\n"
+        "complete, replacing an existing table of that name; a failed run leaves that table as\n"
+        "it was. Connects with the ODBC driver registered as \"MySQL ODBC 5.1 Driver\".\n"
         "\n"
         "  --key FIELD           a key field; repeat for several, in order\n"
         "  --password-file FILE  read the password from the first line of FILE\n"
         "  --echo                print every statement before it is sent\n"
         "  --help                print this text\n"
         "\n"
+        "The last line says \"kept K of N rows in NEWTABLE (D duplicates removed) in S s\" when\n"
+        "every step succeeded; otherwise the first line that failed and what is known of the new\n"
+        "table and of the scratch table.\n"
+        "\n"
         "Exit status: 0 when every step succeeded, 1 when a step failed (each failure is reported\n"
-        "on standard error), 2 for a usage error or a refused table name (nothing is sent).\n");
+        "on standard error), 2 for a usage error or a refused table name (nothing is changed).\n");
 }
 
 DedupeOptions ParseDedupeOptions(int argc, char** argv) {

@@ -7,6 +7,7 @@
 #include "app/MessageBoxService.h"
 #include "db/StatementObserver.h"
 #include "engine/DeduplicationRun.h"
+#include "engine/RunSummary.h"
 #include "tools/tarnwick-dedupe/DedupeOptions.h"
 
 using namespace tarnwick;
@@ -60,14 +61,6 @@ int main(int argc, char** argv) {
     const engine::RunOutcome outcome = run.Run(options.inputs);
     const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
 
-    const long long kept = outcome.preview && outcome.preview->IsOpen()
-                               ? outcome.preview->RecordCount()
-                               : outcome.rowsRead - outcome.duplicatesRemoved;
-    Print(stdout, QStringLiteral("kept %1 of %2 rows in %3 (%4 duplicates removed) in %5 s\n")
-                      .arg(kept)
-                      .arg(outcome.rowsRead)
-                      .arg(options.inputs.newTableName)
-                      .arg(outcome.duplicatesRemoved)
-                      .arg(seconds, 0, 'f', 3));
+    Print(stdout, engine::RunSummary(options.inputs, outcome, seconds) + u'\n');
     return proc.FailureCount() == 0 ? 0 : 1;
 }

@@ -1,0 +1,96 @@
+#include "engine/RunSummary.h"
+
+#include "db/Identifier.h"
+#include "engine/DeduplicationRun.h"
+
+namespace tarnwick::engine {
+namespace {
+
+QString Deduplicated(const RunInputs& inputs, const RunOutcome& outcome) {
+    return QStringLiteral("the deduplicated copy of %1 (kept %2 of %3 rows, %4 duplicates removed)")
+        .arg(db::QuoteIdentifier(inputs.chosenTable))
+        .arg(outcome.RowsKept())
+        .arg(outcome.rowsRead)
+        .arg(outcome.duplicatesRemoved);
+}
+
+// What the scratch table holds when the run stopped before the swap.
+QString ScratchContent(const RunInputs& inputs, const RunOutcome& outcome) {
+    const QString chosen = db::QuoteIdentifier(inputs.chosenTable);
+    if (outcome.connectionLost) {
+        return QStringLiteral(
+            "part of the run's work (the connection was lost, so how far it got "
+            "is not known)");
+    }
+    QString content;
+    if (outcome.duplicatesRemoved == 0) {
+        content = QStringLiteral("a full copy of %1 (no duplicates removed)").arg(chosen);
+    } else if (outcome.duplicatesRemoved < outcome.duplicatesFound) {
+        content = QStringLiteral("a copy of %1 with %2 of its %3 duplicates removed")
+                      .arg(chosen)
+                      .arg(outcome.duplicatesRemoved)
+                      .arg(outcome.duplicatesFound);
+    } else {
+        content = Deduplicated(inputs, outcome);
+    }
+    if (outcome.temporaryColumnLeft) {
+        content += QStringLiteral(" and still has the temporary column ") +
+                   QString::fromUtf16(kTemporaryColumn);
+    }
+    return content;
+}
+
+QString WhatIsKnown(const RunInputs& inputs, const RunOutcome& outcome) {
+    const QString newTable = db::QuoteIdentifier(inputs.newTableName);
+    const QString scratch = db::QuoteIdentifier(outcome.scratchTable);
+    const QString untouched = QStringLiteral("this run did not create or change ") + newTable;
+    switch (outcome.place) {
+        case ResultPlace::Nowhere:
+            return QStringLiteral("no table was created and ") + untouched;
+        case ResultPlace::ScratchUnknown:
+            return QStringLiteral(
+                       "the connection was lost during the copy, so whether the scratch "
+                       "table %1 was created is not known, and ")
+                       .arg(scratch) +
+                   untouched;
+        case ResultPlace::Scratch:
+            return untouched + QStringLiteral("; the scratch table %1 holds ").arg(scratch) +
+                   ScratchContent(inputs, outcome);
+        case ResultPlace::SwapUnknown:
+            return QStringLiteral(
+                       "the connection was lost while the result in the scratch table "
+                       "%1 took the name %2, so which of the two holds it is not known")
+                .arg(scratch, newTable);
+        case ResultPlace::NewTable: {
+            QString known = newTable + QStringLiteral(" holds ") + Deduplicated(inputs, outcome);
+            if (!outcome.retiredTable.isEmpty()) {
+                known += (outcome.connectionLost ? QStringLiteral("; the table it replaced may "
+                                                                  "still be kept as ")
+                                                 : QStringLiteral("; the table it replaced is "
+                                                                  "kept as ")) +
+                         db::QuoteIdentifier(outcome.retiredTable);
+            }
+            return known;
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+QString RunSummary(const RunInputs& inputs, const RunOutcome& outcome, double seconds) {
+    const QString time = QString::number(seconds, 'f', 3);
+    if (outcome.Succeeded()) {
+        return QStringLiteral("kept %1 of %2 rows in %3 (%4 duplicates removed) in %5 s")
+            .arg(outcome.RowsKept())
+            .arg(outcome.rowsRead)
+            .arg(inputs.newTableName)
+            .arg(outcome.duplicatesRemoved)
+            .arg(time);
+    }
+    return QStringLiteral("failed at line %1 in %2 s: %3")
+        .arg(outcome.firstFailedLine)
+        .arg(time, WhatIsKnown(inputs, outcome));
+}
+
+}  // namespace tarnwick::engine

@@ -1,0 +1,130 @@
+#include "engine/TableSurvey.h"
+
+#include <QHash>
+#include <QSet>
+#include <vector>
+
+#include "db/Connection.h"
+#include "db/Identifier.h"
+#include "engine/DeduplicationRun.h"
+
+namespace tarnwick::engine {
+namespace {
+
+struct View {
+    QString name;        // "`schema`.`view`", as view definitions name a table or view
+    QString definition;  // the server's canonical text, every table named with its schema
+};
+
+QString QualifiedName(const QString& schema, const QString& name) {
+    return db::QuoteIdentifier(schema) + u'.' + db::QuoteIdentifier(name);
+}
+
+// True when the chosen view reads from `table`, directly or through other views. Works from the
+// table outwards: a view that names the table, or names a view already found, reads from it. A
+// view whose definition the server does not show counts as reading from it, since nobody can tell.
+// Letter case is ignored, so a name that differs only in case counts as the same table: refusing
+// once too often is the safe side.
+bool ViewReadsFrom(const std::vector<View>& views, const QString& chosenView,
+                   const QString& table) {
+    QStringList readers{table};
+    QSet<qsizetype> found;
+    bool grew = true;
+    while (grew) {
+        grew = false;
+        for (qsizetype v = 0; v < static_cast<qsizetype>(views.size()); ++v) {
+            if (found.contains(v)) continue;
+            const View& view = views[static_cast<size_t>(v)];
+            const bool reads = view.definition.isEmpty() ||
+                               std::any_of(readers.begin(), readers.end(), [&](const QString& r) {
+                                   return view.definition.contains(r, Qt::CaseInsensitive);
+                               });
+            if (!reads) continue;
+            if (view.name.compare(chosenView, Qt::CaseInsensitive) == 0) return true;
+            found.insert(v);
+            readers << view.name;
+            grew = true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+QString TableListQuery() {
+    return QStringLiteral("SHOW FULL TABLES;");
+}
+
+QString ColumnListQuery(const QString& table) {
+    return QStringLiteral("SHOW COLUMNS FROM ") + db::QuoteIdentifier(table) + u';';
+}
+
+QString ViewDefinitionsQuery() {
+    return QStringLiteral(
+        "SELECT TABLE_SCHEMA, TABLE_NAME, VIEW_DEFINITION FROM information_schema.VIEWS;");
+}
+
+TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs) {
+    TableSurvey survey;
+    QHash<QString, QString> types;  // table name -> "BASE TABLE", "VIEW", "SEQUENCE", ...
+    {
+        db::Cursor tables = connection.OpenCursor(TableListQuery());
+        while (tables.Fetch()) {
+            const QString name = db::NullToDefault(tables.Read(0), {});
+            types.insert(name, db::NullToDefault(tables.Read(1), {}));
+        }
+    }
+
+    const auto newType = types.constFind(inputs.newTableName);
+    if (newType != types.constEnd()) {
+        if (*newType == u"VIEW") {
+            survey.refusal =
+                QStringLiteral(
+                    "The new table cannot be called \"%1\": that is the name of a "
+                    "view, and Tarnwick replaces only tables. Please type another name "
+                    "for the new table.")
+                    .arg(inputs.newTableName);
+            return survey;
+        }
+        survey.newNameTaken = true;
+    }
+
+    const auto chosenType = types.constFind(inputs.chosenTable);
+    if (chosenType == types.constEnd()) return survey;  // the copy will say what is wrong
+    if (*chosenType == u"VIEW") {
+        // Only a table that the result replaces can change what the view shows.
+        if (!survey.newNameTaken) return survey;
+        std::vector<View> views;
+        db::Cursor rows = connection.OpenCursor(ViewDefinitionsQuery());
+        while (rows.Fetch()) {
+            const QString schema = db::NullToDefault(rows.Read(0), {});
+            const QString name = db::NullToDefault(rows.Read(1), {});
+            views.push_back({QualifiedName(schema, name), db::NullToDefault(rows.Read(2), {})});
+        }
+        const QString& database = inputs.settings.database;
+        if (ViewReadsFrom(views, QualifiedName(database, inputs.chosenTable),
+                          QualifiedName(database, inputs.newTableName))) {
+            survey.refusal = QStringLiteral(
+                                 "The new table cannot be called \"%1\": the view \"%2\" that you "
+                                 "chose reads from the table of that name, which the run would "
+                                 "replace. Please type another name for the new table.")
+                                 .arg(inputs.newTableName, inputs.chosenTable);
+        }
+        return survey;
+    }
+
+    db::Cursor columns = connection.OpenCursor(ColumnListQuery(inputs.chosenTable));
+    QStringList names;
+    bool invisible = false;
+    while (columns.Fetch()) {
+        // Field, Type, Null, Key, Default, Extra.
+        names << db::NullToDefault(columns.Read(0), {});
+        invisible =
+            invisible ||
+            db::NullToDefault(columns.Read(5), {}).contains(u"INVISIBLE", Qt::CaseInsensitive);
+    }
+    if (invisible) survey.copyColumns = names;
+    return survey;
+}
+
+}  // namespace tarnwick::engine

@@ -1,0 +1,211 @@
+// tarnwick-bench-windows: runs the real wizard offscreen against a prepared table and measures
+// what the user feels: how long the window stops answering, how quickly a close ends the program,
+// memory, and how soon the grid shows its first rows. scripts/bench-windows prepares the server
+// and the table, runs each mode in a process of its own and prints the figures.
+//
+//   --mode run    Finish, then "< Back": max_ui_stall_ms, first_paint_ms, peak_rss_mb_finish,
+//                 peak_rss_mb_back (and notes on standard error)
+//   --mode close  Finish, and a close sent to the result page 0.5 s after the Copy went out;
+//                 prints close_sent_ns=<CLOCK_REALTIME> just before sending it
+//   --mode driver the driver's own memory for the result page's and the field page's results, and
+//                 for the key fields of every row
+#include <sql.h>
+#include <sqlext.h>
+
+#include <QAbstractItemView>
+#include <QCloseEvent>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QPushButton>
+#include <cstdio>
+#include <ctime>
+#include <thread>
+#include <vector>
+
+#include "app/Application.h"
+#include "db/Connection.h"
+#include "db/StatementObserver.h"
+#include "tools/bench-windows/ExecTiming.h"
+#include "tools/bench-windows/UiProbes.h"
+#include "tools/bench-windows/WizardDriver.h"
+
+using namespace tarnwick;
+using tools::Clock;
+
+namespace {
+
+struct Options {
+    db::ConnectionSettings login;
+    QString table;
+    QStringList keys;
+    QString newTable;
+    QString mode;
+};
+
+Options Parse(const QCoreApplication& application) {
+    QCommandLineParser parser;
+    for (const char* option :
+         {"server", "port", "user", "password", "database", "table", "key", "into", "mode"}) {
+        parser.addOption({QString::fromLatin1(option), QString::fromLatin1(option), "value"});
+    }
+    parser.process(application);
+    return {{parser.value("server"), parser.value("user"), parser.value("password"),
+             parser.value("database"), parser.value("port")},
+            parser.value("table"),
+            parser.values("key"),
+            parser.value("into"),
+            parser.value("mode")};
+}
+
+QString Star(const QString& table) {
+    return QStringLiteral("SELECT * FROM `") + table + QStringLiteral("`;");
+}
+
+void Line(const char* name, double value) {
+    std::printf("%s=%.0f\n", name, value);
+    std::fflush(stdout);
+}
+
+QAbstractItemView& Grid(QWidget& page) {
+    return tools::WizardDriver::Control<QAbstractItemView>(page, "DataGrid1");
+}
+
+// Time from the driver's return of `statement` until the grid has painted rows, or -1.
+double PaintAfter(tools::PaintProbe& probe, const QString& statement) {
+    if (!tools::ProcessEventsUntil([&] { return probe.Painted(); }, 60)) return -1;
+    const tools::ExecTimes exec = tools::WatchedExecution();
+    if (exec.returned == Clock::time_point{}) {
+        std::fprintf(stderr, "# %s was not seen\n", statement.toUtf8().constData());
+        return -1;
+    }
+    return tools::MillisecondsBetween(exec.returned, probe.PaintedAt());
+}
+
+int RunMode(const Options& options) {
+    tools::WizardDriver driver;
+    QWidget& form4 =
+        driver.WalkToResultPage(options.login, options.table, options.keys, options.newTable);
+    tools::PaintProbe resultGrid(Grid(form4));
+    tools::PaintProbe fieldGrid(Grid(driver.FieldPage()));
+    tools::StallMeter stalls;
+
+    // Which statement was last sent when the largest stall began, for the notes.
+    std::vector<std::pair<Clock::time_point, QString>> sent;
+    db::StatementObserverScope sentLog(
+        [&](const QString& statement) { sent.emplace_back(Clock::now(), statement.left(60)); });
+
+    std::fprintf(stderr, "# before Finish: %.0f MB resident\n", tools::ResidentMb());
+    tools::WatchExecution(Star(options.newTable));
+    resultGrid.Arm();
+    const Clock::time_point finishPressed = Clock::now();
+    stalls.Start();
+    tools::WizardDriver::Click(form4, "PushButton4");
+    const Clock::time_point finishReturned = Clock::now();
+    const double firstPaint = PaintAfter(resultGrid, Star(options.newTable));
+    stalls.Stop();
+    const double peakFinish = tools::PeakResidentMb();
+    std::fprintf(stderr, "# after Finish: %.0f MB resident\n", tools::ResidentMb());
+    std::fprintf(
+        stderr, "# Finish took %.0f ms; the result grid has %d rows; the button reads %s\n",
+        tools::MillisecondsBetween(finishPressed, finishReturned), Grid(form4).model()->rowCount(),
+        tools::WizardDriver::Control<QPushButton>(form4, "PushButton4")
+            .text()
+            .toUtf8()
+            .constData());
+
+    QString before = QStringLiteral("(none)");
+    for (const auto& [at, statement] : sent)
+        if (at <= stalls.MaxGapStart()) before = statement;
+    std::fprintf(stderr,
+                 "# the largest stall began %.0f ms after Finish was pressed; last sent: %s\n",
+                 tools::MillisecondsBetween(finishPressed, stalls.MaxGapStart()),
+                 before.toUtf8().constData());
+    std::fprintf(stderr, "# the result grid painted %.0f ms after Finish returned\n",
+                 tools::MillisecondsBetween(finishReturned, resultGrid.PaintedAt()));
+
+    if (!tools::ResetPeakResident())
+        std::fprintf(stderr, "# the peak could not be reset: peak_rss_mb_back includes Finish\n");
+    tools::WatchExecution(Star(options.table));
+    fieldGrid.Arm();
+    tools::WizardDriver::Click(form4, "PushButton2");
+    const double backPaint = PaintAfter(fieldGrid, Star(options.table));
+    const double peakBack = tools::PeakResidentMb();
+    std::fprintf(stderr,
+                 "# after < Back the field grid has %d rows, first painted %.0f ms after "
+                 "its statement returned\n",
+                 Grid(driver.FieldPage()).model()->rowCount(), backPaint);
+
+    Line("max_ui_stall_ms", stalls.MaxGapMs());
+    Line("peak_rss_mb_finish", peakFinish);
+    Line("peak_rss_mb_back", peakBack);
+    Line("first_paint_ms", firstPaint);
+    return firstPaint < 0 || backPaint < 0 ? 1 : 0;
+}
+
+long long RealtimeNs() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+int CloseMode(const Options& options) {
+    tools::WizardDriver driver;
+    QWidget& form4 =
+        driver.WalkToResultPage(options.login, options.table, options.keys, options.newTable);
+
+    // The close comes from another thread, as the window system's would: it is sent at 0.5 s
+    // whatever the user-interface thread is doing, and handled when that thread gets to it.
+    std::thread closer;
+    db::StatementObserverScope copyWatch([&](const QString& statement) {
+        if (!statement.startsWith(QStringLiteral("CREATE TABLE")) || closer.joinable()) return;
+        closer = std::thread([&form4] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            std::printf("close_sent_ns=%lld\n", RealtimeNs());
+            std::fflush(stdout);
+            QCoreApplication::postEvent(&form4, new QCloseEvent());
+        });
+    });
+    tools::WizardDriver::Click(form4, "PushButton4");
+    // Only reached when the close did not end the program during the run.
+    tools::ProcessEventsUntil([] { return false; }, 5);
+    std::fprintf(stderr, "# the program did not end after the close\n");
+    if (closer.joinable()) closer.join();
+    return 3;
+}
+
+// The resident memory the driver itself keeps for a fully fetched result.
+double DriverMb(const db::ConnectionSettings& login, const QString& statement) {
+    auto connection = db::OpenConnection(login);
+    const double before = tools::ResidentMb();
+    db::Cursor cursor = connection->OpenCursor(statement);
+    return tools::ResidentMb() - before;
+}
+
+int DriverMode(const Options& options) {
+    std::printf("driver_mb_result=%.0f\n", DriverMb(options.login, Star(options.newTable)));
+    std::printf("driver_mb_table=%.0f\n", DriverMb(options.login, Star(options.table)));
+    QStringList keys;
+    for (const QString& key : options.keys) keys << u'`' + key + u'`';
+    std::printf("driver_mb_keys=%.0f\n",
+                DriverMb(options.login,
+                         QStringLiteral("SELECT ") + keys.join(QStringLiteral(", ")) +
+                             QStringLiteral(" FROM `") + options.table + QStringLiteral("`;")));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    app::Application application(argc, argv);
+    const Options options = Parse(application);
+    try {
+        if (options.mode == "run") return RunMode(options);
+        if (options.mode == "close") return CloseMode(options);
+        if (options.mode == "driver") return DriverMode(options);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tarnwick-bench-windows: %s\n", e.what());
+        return 1;
+    }
+    std::fprintf(stderr, "tarnwick-bench-windows: --mode run|close|driver\n");
+    return 2;
+}
