@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "engine/DeduplicationRun.h"
+
 extern char** environ;
 
 namespace tarnwick::bench {
@@ -43,14 +45,16 @@ struct Line {
 }  // namespace
 
 Step StepOf(const QString& statement) {
+    const bool temporary = statement.contains(QString::fromUtf16(engine::kTemporaryColumn));
     if (statement.startsWith(u"CREATE TABLE")) return Step::Copy;
     if (statement.startsWith(u"DELETE FROM")) return Step::Deletes;
     if (statement.startsWith(u"ALTER TABLE") && statement.contains(u"DROP COLUMN"))
         return Step::DropKey;
-    if (statement.startsWith(u"ALTER TABLE")) return Step::AddKey;
+    if (statement.startsWith(u"ALTER TABLE") && temporary) return Step::AddKey;
     if (statement.startsWith(u"SELECT * FROM")) return Step::Preview;
-    if (statement.startsWith(u"SELECT")) return Step::Keys;
-    return Step::Other;
+    if (statement.startsWith(u"SELECT") && statement.contains(u"ORDER BY") && temporary)
+        return Step::Keys;
+    return Step::Other;  // connecting, the survey of the tables, drops and renames
 }
 
 DedupeFigures RunDedupe(const QString& program, const QStringList& arguments) {
