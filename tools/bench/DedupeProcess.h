@@ -22,7 +22,7 @@ struct DedupeFigures {
     double seconds = 0;                      // start of the process to its end
     std::array<double, kStepCount> steps{};  // seconds per step; Other: connecting, drop, ...
     double peakMegabytesKeys = 0;  // the process's peak resident memory when the keys were read
-    double peakMegabytes = 0;      // over the whole run
+    double peakMegabytes = 0;      // over the whole run, up to its last line
     QString summary;               // the last line
     long removed = 0;              // from the summary line
 };
