@@ -22,13 +22,14 @@ struct DedupeFigures {
     double seconds = 0;                      // start of the process to its end
     std::array<double, kStepCount> steps{};  // seconds per step; Other: connecting, drop, ...
     double peakMegabytesKeys = 0;  // the process's peak resident memory when the keys were read
-    double peakMegabytes = 0;      // over the whole run, up to its last line
+    double peakMegabytes = 0;      // over the whole run
     QString summary;               // the last line
     long removed = 0;              // from the summary line
 };
 
 // Runs `program` with `arguments` plus --echo and waits for it. Its standard error passes
-// through.
+// through. The caller's own peak memory must stay below the tool's: the kernel counts a spawned
+// process's peak from its spawner's.
 DedupeFigures RunDedupe(const QString& program, const QStringList& arguments);
 
 }  // namespace tarnwick::bench

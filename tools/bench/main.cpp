@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <exception>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -91,15 +92,25 @@ Figures MeasureOnce(db::Connection& connection, const db::ConnectionSettings& se
     return figures;
 }
 
-void PrintRunRow(db::Connection& connection, const db::ConnectionSettings& settings,
-                 const QString& table, long rows, const QString& dedupe, int repeat,
-                 double keysMegabytes) {
-    std::map<QString, std::vector<double>> all;
+struct RunMeasurements {
+    std::map<QString, std::vector<double>> figures;
     QStringList problems;
+};
+
+RunMeasurements MeasureRuns(db::Connection& connection, const db::ConnectionSettings& settings,
+                            const QString& table, const QString& dedupe, int repeat) {
+    RunMeasurements runs;
     for (int r = 0; r < repeat; ++r) {
-        for (const auto& [name, value] : MeasureOnce(connection, settings, table, dedupe, problems))
-            all[name].push_back(value);
+        for (const auto& [name, value] :
+             MeasureOnce(connection, settings, table, dedupe, runs.problems))
+            runs.figures[name].push_back(value);
     }
+    return runs;
+}
+
+void PrintRunRow(RunMeasurements& runs, long rows, double keysMegabytes) {
+    auto& all = runs.figures;
+    const QStringList& problems = runs.problems;
     const auto m = [&](const QString& name) { return Median(all[name]); };
     QStringList cells{QString::number(rows),
                       QString::number(static_cast<long>(m("removed"))),
@@ -163,15 +174,17 @@ int main(int argc, char** argv) {
     try {
         auto connection = db::OpenConnection(settings);
         CreateTable(*connection, table, rows);
-        // Once, first: it also counts the distinct keys' bytes for the memory aim.
-        const KeyReadingFigures keys = MeasureKeyReading(connection, table);
+        std::optional<RunMeasurements> runs;
         if (parser.isSet("delete-batches")) {
             PrintDeleteRows(*connection, table, rows, parser.value("delete-batches").split(u','),
                             repeat);
         } else {
-            PrintRunRow(*connection, settings, table, rows, parser.value("dedupe"), repeat,
-                        keys.distinctKeyMegabytes);
+            runs = MeasureRuns(*connection, settings, table, parser.value("dedupe"), repeat);
         }
+        // After the runs, so that this process's memory stays below the tool's while it runs;
+        // it also counts the distinct keys' bytes for the memory aim.
+        const KeyReadingFigures keys = MeasureKeyReading(connection, table);
+        if (runs) PrintRunRow(*runs, rows, keys.distinctKeyMegabytes);
         if (parser.isSet("key-reading")) {
             const QByteArray path = parser.value("key-reading").toLocal8Bit();
             FILE* out = std::fopen(path.constData(), "a");
