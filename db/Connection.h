@@ -67,6 +67,12 @@ class Connection {
     // meanwhile processes window events): nothing else may use the connection until it returns.
     bool Busy() const { return busy_; }
 
+    // Sends a statement and hands over the executed statement, for readers of its result other
+    // than Cursor (the run's key reading).
+    StatementHandle SendForReading(const QString& statement) {
+        return SendStatement(statement, Reading::Forward);
+    }
+
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

@@ -2,6 +2,7 @@
 
 #include "db/Connection.h"
 #include "db/DbError.h"
+#include "db/StatementReading.h"
 
 namespace tarnwick::db {
 namespace {
@@ -17,7 +18,6 @@ constexpr SQLULEN kBlockRows = 256;
 // Widest column (bytes) that still goes into a block; wider ones (TEXT, BLOB) are read value by
 // value in chunks.
 constexpr SQLLEN kMaxBoundWidth = 4096;
-constexpr size_t kChunkBytes = 8192;
 
 bool IsBinary(SQLSMALLINT type) {
     return type == SQL_BINARY || type == SQL_VARBINARY || type == SQL_LONGVARBINARY;
@@ -88,23 +88,12 @@ Cursor::Cursor(StatementHandle statement, std::shared_ptr<Connection> connection
     }
     const bool allBounded = !widths.empty() && std::all_of(widths.begin(), widths.end(),
                                                            [](SQLLEN w) { return w > 0; });
-    if (allBounded) {
-        BindBlock(widths);
-    } else {
-        buffer_.resize(kChunkBytes);
-    }
+    if (allBounded) BindBlock(widths);
 }
 
 void Cursor::BindBlock(const std::vector<SQLLEN>& widths) {
     SQLHSTMT stmt = statement_.Get();
-    ThrowIfFailed(SQLSetStmtAttrW(stmt, SQL_ATTR_ROW_BIND_TYPE,
-                                  reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0),
-                  SQL_HANDLE_STMT, stmt, "SQLSetStmtAttr(SQL_ATTR_ROW_BIND_TYPE)");
-    ThrowIfFailed(
-        SQLSetStmtAttrW(stmt, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(kBlockRows), 0),
-        SQL_HANDLE_STMT, stmt, "SQLSetStmtAttr(SQL_ATTR_ROW_ARRAY_SIZE)");
-    ThrowIfFailed(SQLSetStmtAttrW(stmt, SQL_ATTR_ROWS_FETCHED_PTR, rowsInBlock_.get(), 0),
-                  SQL_HANDLE_STMT, stmt, "SQLSetStmtAttr(SQL_ATTR_ROWS_FETCHED_PTR)");
+    block_.UseBlocks(stmt, kBlockRows);
     bound_.resize(widths.size());
     for (size_t c = 0; c < widths.size(); ++c) {
         BoundColumn& column = bound_[c];
@@ -129,17 +118,7 @@ long Cursor::RowCount() {
 }
 
 bool Cursor::FetchAt(long row) {
-    const SQLRETURN rc =
-        SQLFetchScroll(statement_.Get(), SQL_FETCH_ABSOLUTE, static_cast<SQLLEN>(row) + 1);
-    rowInBlock_ = 0;
-    finished_ = rc == SQL_NO_DATA;
-    if (finished_) return false;
-    ThrowIfFailed(rc, SQL_HANDLE_STMT, statement_.Get(), "SQLFetchScroll(SQL_FETCH_ABSOLUTE)");
-    if (!bound_.empty() && *rowsInBlock_ == 0) {
-        finished_ = true;
-        return false;
-    }
-    return true;
+    return block_.At(statement_.Get(), static_cast<SQLLEN>(row));
 }
 
 long Cursor::RowsPerFetch() const {
@@ -183,20 +162,7 @@ const QString& Cursor::FieldName(int column) const {
 }
 
 bool Cursor::Fetch() {
-    if (!bound_.empty() && ++rowInBlock_ < *rowsInBlock_) return true;
-    if (finished_) return false;
-    const SQLRETURN rc = SQLFetch(statement_.Get());
-    if (rc == SQL_NO_DATA) {
-        finished_ = true;
-        return false;
-    }
-    ThrowIfFailed(rc, SQL_HANDLE_STMT, statement_.Get(), "SQLFetch");
-    rowInBlock_ = 0;
-    if (!bound_.empty() && *rowsInBlock_ == 0) {
-        finished_ = true;
-        return false;
-    }
-    return true;
+    return block_.Next(statement_.Get());
 }
 
 bool Cursor::ReadInto(int column, std::vector<char16_t>& out) {
@@ -204,44 +170,23 @@ bool Cursor::ReadInto(int column, std::vector<char16_t>& out) {
     const auto c = static_cast<size_t>(column);
     if (!bound_.empty()) {
         const BoundColumn& bound = bound_[c];
-        const SQLLEN indicator = bound.indicators[rowInBlock_];
+        const SQLLEN indicator = bound.indicators[block_.Row()];
         if (indicator == SQL_NULL_DATA) return false;
         const SQLLEN room = binary_[c] ? bound.width : bound.width - 1;
         if (indicator < 0 || indicator > room) {
             throw DbError(QStringLiteral("A value of field %1 is longer than its column allows")
                               .arg(fieldNames_[c]));
         }
-        const char* bytes = bound.data.data() + static_cast<size_t>(bound.width) * rowInBlock_;
+        const char* bytes = bound.data.data() + static_cast<size_t>(bound.width) * block_.Row();
         AppendText(binary_[c], bytes, static_cast<size_t>(indicator), out);
         return true;
     }
 
     const bool binary = binary_[c];
-    const auto number = static_cast<SQLUSMALLINT>(column + 1);
-    const auto bufferBytes = static_cast<SQLLEN>(buffer_.size());
     bytes_.clear();
-    bool first = true;
-    for (;;) {
-        SQLLEN indicator = 0;
-        const SQLRETURN rc =
-            SQLGetData(statement_.Get(), number, binary ? SQL_C_BINARY : SQL_C_CHAR, buffer_.data(),
-                       bufferBytes, &indicator);
-        if (rc == SQL_NO_DATA) {
-            if (first) throw DbError(QStringLiteral("Field %1 was already read").arg(column));
-            break;
-        }
-        ThrowIfFailed(rc, SQL_HANDLE_STMT, statement_.Get(), "SQLGetData");
-        if (indicator == SQL_NULL_DATA) return false;
-        first = false;
-        // A truncated chunk fills the buffer (text: but for its terminating zero).
-        const SQLLEN room = binary ? bufferBytes : bufferBytes - 1;
-        const bool truncated =
-            (rc == SQL_SUCCESS_WITH_INFO) && (indicator == SQL_NO_TOTAL || indicator > room);
-        const size_t length =
-            truncated ? static_cast<size_t>(room) : static_cast<size_t>(indicator);
-        bytes_.insert(bytes_.end(), buffer_.begin(),
-                      buffer_.begin() + static_cast<ptrdiff_t>(length));
-        if (!truncated) break;
+    if (!GetWholeValue(statement_.Get(), static_cast<SQLUSMALLINT>(column + 1),
+                       binary ? SQL_C_BINARY : SQL_C_CHAR, bytes_)) {
+        return false;
     }
     AppendText(binary, bytes_.data(), bytes_.size(), out);
     return true;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "db/OdbcHandle.h"
+#include "db/StatementReading.h"
 #include "db/Value.h"
 
 namespace tarnwick::db {
@@ -60,15 +61,10 @@ class Cursor {
     StatementHandle statement_;
     std::vector<QString> fieldNames_;
     std::vector<bool> binary_;
-    std::vector<char> buffer_;
     std::vector<char> bytes_;
     std::vector<char16_t> scratch_;
     std::vector<BoundColumn> bound_;
-    // Where the driver writes the number of rows of each block: on the heap, so that it stays put
-    // when the cursor is moved.
-    std::unique_ptr<SQLULEN> rowsInBlock_ = std::make_unique<SQLULEN>(0);
-    SQLULEN rowInBlock_ = 0;
-    bool finished_ = false;
+    RowBlock block_;
 };
 
 // Frees a cursor's statement now or, while its connection is at work on another statement, once

@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QRandomGenerator>
 #include <algorithm>
+#include <charconv>
+#include <string>
 
 #include "app/FailureDescription.h"
 #include "db/DbError.h"
@@ -96,12 +98,16 @@ QString KeyQuery(const QString& keyFieldList, const QString& newTable) {
 }
 
 QString DeleteStatement(const QString& newTable, const std::vector<int32_t>& positions) {
-    QString list;
-    list.reserve(static_cast<qsizetype>(positions.size()) * 9);
+    // The digits are written as bytes first: a QString::number per position costs more than the
+    // rest of a delete on the client.
+    std::string digits;
+    digits.reserve(positions.size() * 9);
+    char number[16];
     for (size_t i = 0; i < positions.size(); ++i) {
-        if (i > 0) list += QStringLiteral(", ");
-        list += QString::number(positions[i]);
+        if (i > 0) digits += ", ";
+        digits.append(number, std::to_chars(number, number + sizeof number, positions[i]).ptr);
     }
+    const QString list = QString::fromLatin1(digits.data(), static_cast<qsizetype>(digits.size()));
     // No closing semicolon, like the single-row delete this replaces.
     return QStringLiteral("DELETE FROM ") + db::QuoteIdentifier(newTable) +
            QStringLiteral(" WHERE ") + db::QuoteIdentifier(TemporaryColumn()) +
@@ -319,10 +325,11 @@ void DeduplicationRun::RequireNumberedCopy(const RunInputs& inputs) const {
 void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
     proc_.Step(122, [&] {
         RequireNumberedCopy(inputs);
+        Require(connection_);
         keys_.emplace(
-            Require(connection_).OpenCursor(KeyQuery(inputs.keyFieldList, inputs.newTableName)));
+            db::KeyCursor::Open(connection_, KeyQuery(inputs.keyFieldList, inputs.newTableName)));
     });
-    const auto requireKeys = [&]() -> db::Cursor& {
+    const auto requireKeys = [&]() -> db::KeyCursor& {
         if (!keys_) {
             throw app::Failure(
                 QStringLiteral("Operation is not allowed when the object is closed."));
@@ -352,7 +359,7 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
         }
         proc_.Step(140, [&] {
             ++outcome_.rowsRead;
-            detector_.Add(key.Text());
+            detector_.Add(key.Bytes());
         });
     }
     proc_.Step(148, [&] {
@@ -365,7 +372,10 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
         positions_ = detector_.PositionsDescending();
         outcome_.duplicatesFound = static_cast<int64_t>(positions_.size());
     });
-    proc_.Step(150, [&] { keys_.reset(); });
+    proc_.Step(150, [&] {
+        keys_.reset();
+        detector_.ReleaseKeys();  // only the positions are needed from here on
+    });
 }
 
 void DeduplicationRun::DeleteDuplicates(const RunInputs& inputs) {

@@ -1,5 +1,6 @@
 #include "engine/DuplicateFinder.h"
 
+#include <QSet>
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
@@ -8,16 +9,19 @@
 
 namespace tarnwick::engine {
 
-bool DuplicateDetector::Add(const QString& key) {
+bool DuplicateDetector::Add(std::string_view key) {
     if (rows_ >= std::numeric_limits<int32_t>::max()) {
         throw std::overflow_error("Overflow: more rows than a 32-bit row position can count");
     }
     ++rows_;
-    const auto sizeBefore = seen_.size();
-    seen_.insert(key);
-    if (seen_.size() != sizeBefore) return false;
+    if (seen_.Insert(key)) return false;
     positions_.push_back(static_cast<int32_t>(rows_));
     return true;
+}
+
+bool DuplicateDetector::AddText(const QString& key) {
+    return Add(std::string_view(reinterpret_cast<const char*>(key.utf16()),
+                                static_cast<size_t>(key.size()) * sizeof(char16_t)));
 }
 
 std::vector<int32_t> DuplicateDetector::PositionsDescending() const {
@@ -29,7 +33,7 @@ std::vector<int32_t> FindDuplicatePositions(const std::vector<QString>& keys,
     DuplicateDetector detector;
     for (const QString& key : keys) {
         YieldNow(yield);
-        detector.Add(key);
+        detector.AddText(key);
     }
     return detector.PositionsDescending();
 }

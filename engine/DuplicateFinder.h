@@ -1,31 +1,39 @@
 #pragma once
 
-#include <QSet>
 #include <QString>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "engine/ItemList.h"
+#include "engine/KeySet.h"
 #include "engine/YieldCallback.h"
 
 namespace tarnwick::engine {
 
 // Finds, key by key in row order, the rows whose key equals the key of an earlier row. Keys are
-// compared as exact text (case and trailing blanks count). Only the distinct keys are kept, so
+// compared as exact bytes (case and trailing blanks count). Only the distinct keys are kept, so
 // the keys can be streamed in as the rows are read.
 class DuplicateDetector {
   public:
     // Takes the key of the next row (positions count from 1). True when an earlier row had it.
-    bool Add(const QString& key);
+    bool Add(std::string_view key);
+    // The same for a key given as text: equal exactly when the UTF-16 code units are equal.
+    bool AddText(const QString& key);
 
     int64_t RowCount() const { return rows_; }
     int64_t DuplicateCount() const { return static_cast<int64_t>(positions_.size()); }
+    // The bytes of the distinct keys seen (until ReleaseKeys).
+    size_t DistinctKeyBytes() const { return seen_.KeyBytes(); }
 
     // The 1-based positions of the later rows of each group, highest first, each once.
     std::vector<int32_t> PositionsDescending() const;
 
+    // Forgets the distinct keys and gives their memory back; the positions found stay.
+    void ReleaseKeys() { seen_.Clear(); }
+
   private:
-    QSet<QString> seen_;
+    KeySet seen_;
     std::vector<int32_t> positions_;  // ascending, as found
     int64_t rows_ = 0;
 };

@@ -192,20 +192,24 @@ TEST(DeduplicationRun, WorksWithBlanksBackticksAndNonAsciiLettersInNames) {
               (QStringList{u"Große|Köln"_s, u"Große|Kö"_s, u"東京|1"_s}));
 }
 
-TEST(DeduplicationRun, SendsTheDeletesInBatchesOfAtMostAThousandHighestFirst) {
+TEST(DeduplicationRun, SendsTheDeletesInBatchesOfAtMostTheBatchSizeHighestFirst) {
+    constexpr int kBatch = engine::kDeleteBatchSize;
     auto db = TestServer::FreshDatabaseForThisTest();
-    TestServer::Run(db.database,
-                    {"CREATE TABLE t (n INT, k CHAR(1));",
-                     "INSERT INTO t SELECT seq, IF(seq = 7, 'y', 'x') FROM seq_1_to_2502;"});
+    TestServer::Run(db.database, {"CREATE TABLE t (n INT, k CHAR(1));",
+                                  "INSERT INTO t SELECT seq, IF(seq = 7, 'y', 'x') FROM seq_1_to_" +
+                                      QString::number(2 * kBatch + 502) + ";"});
     const RecordedRun run = RunDedupe(db, "t", {"k"}, "t2");
     EXPECT_TRUE(run.reports.isEmpty());
     const QStringList deletes = run.statements.filter("DELETE");
     ASSERT_EQ(deletes.size(), 3);
-    EXPECT_TRUE(deletes[0].contains("IN (2502, 2501, ")) << deletes[0].toStdString();
-    EXPECT_EQ(deletes[0].count(", ") + 1, 1000);
-    EXPECT_EQ(deletes[1].count(", ") + 1, 1000);
-    EXPECT_TRUE(deletes[2].endsWith(", 8, 6, 5, 4, 3, 2)")) << deletes[2].toStdString();
-    EXPECT_EQ(run.outcome.duplicatesRemoved, 2500);
+    const QString highest = QString::number(2 * kBatch + 502);
+    EXPECT_TRUE(
+        deletes[0].contains("IN (" + highest + ", " + QString::number(2 * kBatch + 501) + ", "))
+        << deletes[0].left(80).toStdString();
+    EXPECT_EQ(deletes[0].count(", ") + 1, kBatch);
+    EXPECT_EQ(deletes[1].count(", ") + 1, kBatch);
+    EXPECT_TRUE(deletes[2].endsWith(", 8, 6, 5, 4, 3, 2)")) << deletes[2].right(80).toStdString();
+    EXPECT_EQ(run.outcome.duplicatesRemoved, 2 * kBatch + 500);
     EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM t2;"), (QStringList{"1|x", "7|y"}));
 }
 
@@ -381,8 +385,10 @@ TEST(DeduplicationRun, CopiesInvisibleColumnsAndTakesThemAsKeyFields) {
 
 TEST(DeduplicationRun, AfterTheConnectionIsLostSendsNoFurtherDeleteAndReportsEachLaterStepOnce) {
     auto db = TestServer::FreshDatabaseForThisTest();
+    // Four batches of deletes.
     TestServer::Run(db.database, {"CREATE TABLE t (n INT, k INT);",
-                                  "INSERT INTO t SELECT seq, seq % 2 FROM seq_1_to_4000;"});
+                                  "INSERT INTO t SELECT seq, seq % 2 FROM seq_1_to_" +
+                                      QString::number(4 * engine::kDeleteBatchSize) + ";"});
     const QString before = TestServer::Checksum(db, "t");
     DeleteCounter deletes;
     bool killed = false;
@@ -414,10 +420,12 @@ TEST(DeduplicationRun, AfterTheConnectionIsLostSendsNoFurtherDeleteAndReportsEac
 }
 
 TEST(DeduplicationRun, AFailingDropKeyLeavesTheResultInTheScratchTableAndTheOldTableAsItWas) {
+    constexpr int kRows = engine::kDeleteBatchSize + 200;  // two batches of deletes
     auto db = TestServer::FreshDatabaseForThisTest();
     TestServer::Run(
         db.database,
-        {"CREATE TABLE t (n INT, k INT);", "INSERT INTO t SELECT seq, seq % 2 FROM seq_1_to_1200;",
+        {"CREATE TABLE t (n INT, k INT);",
+         "INSERT INTO t SELECT seq, seq % 2 FROM seq_1_to_" + QString::number(kRows) + ";",
          "CREATE TABLE t2 (old TEXT);", "INSERT INTO t2 VALUES ('earlier result');"});
     const QString before = TestServer::Checksum(db, "t");
     const QString oldTable = TestServer::Checksum(db, "t2");
@@ -432,14 +440,16 @@ TEST(DeduplicationRun, AFailingDropKeyLeavesTheResultInTheScratchTableAndTheOldT
     });
     ASSERT_TRUE(blocked);
     EXPECT_EQ(run.reportedLines, (std::vector<int>{174, 176, 178}));
-    EXPECT_EQ(run.outcome.duplicatesRemoved, 1198);
+    EXPECT_EQ(run.outcome.duplicatesRemoved, kRows - 2);
     EXPECT_TRUE(run.outcome.temporaryColumnLeft);
     EXPECT_EQ(engine::RunSummary({db, "t", "`k`", "t2"}, run.outcome, 3),
               "failed at line 174 in 3.000 s: this run did not create or change `t2`; the "
               "scratch table " +
                   Scratch(run) +
-                  " holds the deduplicated copy of `t` (kept 2 of 1200 rows, 1198 duplicates "
-                  "removed) and still has the temporary column " +
+                  QStringLiteral(" holds the deduplicated copy of `t` (kept 2 of %1 rows, %2 "
+                                 "duplicates removed) and still has the temporary column ")
+                      .arg(kRows)
+                      .arg(kRows - 2) +
                   kTemp);
     EXPECT_EQ(TestServer::Rows(db, "SELECT n FROM " + Scratch(run) + ";"), (QStringList{"1", "2"}));
     EXPECT_EQ(TestServer::Checksum(db, "t2"), oldTable);
@@ -447,9 +457,10 @@ TEST(DeduplicationRun, AFailingDropKeyLeavesTheResultInTheScratchTableAndTheOldT
 }
 
 TEST(DeduplicationRun, ASecondRunIntoTheSameNameMeanwhileNeverReceivesTheFirstRunsDeletes) {
+    const QString rows = QString::number(2 * engine::kDeleteBatchSize + 500);  // three batches
     auto db = TestServer::FreshDatabaseForThisTest();
     TestServer::Run(db.database, {"CREATE TABLE t (n INT, k INT);",
-                                  "INSERT INTO t SELECT seq, seq % 3 FROM seq_1_to_2500;"});
+                                  "INSERT INTO t SELECT seq, seq % 3 FROM seq_1_to_" + rows + ";"});
     const QString before = TestServer::Checksum(db, "t");
     DeleteCounter deletes;
     int otherExit = -1;
@@ -466,7 +477,7 @@ TEST(DeduplicationRun, ASecondRunIntoTheSameNameMeanwhileNeverReceivesTheFirstRu
     // complete result in its scratch table.
     EXPECT_EQ(run.reportedLines, (std::vector<int>{176, 178}));
     EXPECT_TRUE(run.reports[0].contains("already exists")) << run.reports[0].toStdString();
-    EXPECT_EQ(TestServer::Rows(db, "SELECT COUNT(*) FROM archive;"), QStringList{"2500"});
+    EXPECT_EQ(TestServer::Rows(db, "SELECT COUNT(*) FROM archive;"), QStringList{rows});
     EXPECT_EQ(TestServer::Rows(db, "SELECT n FROM " + Scratch(run) + ";"),
               (QStringList{"1", "2", "3"}));
     EXPECT_EQ(run.outcome.place, engine::ResultPlace::Scratch);

@@ -159,3 +159,14 @@ TEST(DistinctValues, RefusesMoreThan32767Values) {
         EXPECT_NE(std::string(e.what()).find("32767"), std::string::npos) << e.what();
     }
 }
+
+TEST(DuplicateDetector, ComparesKeysAsBytesAndKeepsThePositionsWhenTheKeysGo) {
+    DuplicateDetector detector;
+    EXPECT_FALSE(detector.Add(std::string_view("a\0b", 3)));
+    EXPECT_FALSE(detector.Add(std::string_view("a\0c", 3)));
+    EXPECT_FALSE(detector.Add("a"));
+    EXPECT_TRUE(detector.Add(std::string_view("a\0b", 3)));
+    detector.ReleaseKeys();
+    EXPECT_EQ(detector.PositionsDescending(), (Positions{4}));
+    EXPECT_EQ(detector.RowCount(), 4);
+}

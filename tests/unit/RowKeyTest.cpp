@@ -3,7 +3,13 @@
 #include "tests/support/QtPrinting.h"
 
 #include <QHash>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
 
+#include "db/KeyText.h"
 #include "engine/RowKey.h"
 
 using tarnwick::db::Value;
@@ -53,4 +59,75 @@ TEST(RowKey, ClearStartsANewRow) {
     key.Clear();
     key.Append("abcdefghijkl");
     EXPECT_EQ(key.Text(), "abcdefghijkl:12;");
+}
+
+TEST(RowKey, CountsTheLengthInBytes) {
+    // "ä" is two bytes of UTF-8.
+    EXPECT_EQ(KeyOf({QString::fromUtf8("ä"), "ab"}), QString::fromUtf8("ä:2;ab:2;"));
+    RowKey key;
+    key.Append(QString(300, u'x'));
+    EXPECT_TRUE(key.Bytes().ends_with("x:300;"));
+}
+
+namespace {
+
+std::string TextOf(float value) {
+    std::string text;
+    tarnwick::db::AppendFloat(value, text);
+    return text;
+}
+
+std::string TextOf(double value) {
+    std::string text;
+    tarnwick::db::AppendDouble(value, text);
+    return text;
+}
+
+// Every bit pattern but NaN reads back from its text as the same value; so different values
+// give different text.
+template <class Number, class Bits>
+void ExpectRandomValuesToReadBack(std::mt19937_64& random, int count) {
+    for (int i = 0; i < count; ++i) {
+        const auto bits = static_cast<Bits>(random());
+        Number value;
+        std::memcpy(&value, &bits, sizeof value);
+        if (std::isnan(value)) continue;
+        const std::string text = TextOf(value);
+        Number back = 0;
+        std::from_chars(text.data(), text.data() + text.size(), back);
+        ASSERT_EQ(back, value) << text;
+    }
+}
+
+}  // namespace
+
+TEST(KeyText, FloatsAreWrittenShortestAndReadBackTheSame) {
+    EXPECT_EQ(TextOf(1.0000001f), "1.0000001");
+    EXPECT_EQ(TextOf(1.0000002f), "1.0000002");
+    EXPECT_EQ(TextOf(123456.7f), "123456.7");
+    EXPECT_EQ(TextOf(123456.8f), "123456.8");
+    EXPECT_EQ(TextOf(-0.0f), "0");
+    EXPECT_EQ(TextOf(0.0f), "0");
+    EXPECT_EQ(TextOf(std::numeric_limits<float>::max()), "3.4028235e+38");
+    EXPECT_EQ(TextOf(0.1 + 0.2), "0.30000000000000004");
+    EXPECT_EQ(TextOf(0.3), "0.3");
+    EXPECT_EQ(TextOf(-0.0), "0");
+
+    std::mt19937_64 random(20261208);
+    ExpectRandomValuesToReadBack<float, uint32_t>(random, 200000);
+    ExpectRandomValuesToReadBack<double, uint64_t>(random, 200000);
+}
+
+TEST(KeyText, IntegersInDecimalAndBytesInHexadecimal) {
+    std::string text;
+    tarnwick::db::AppendInteger(std::numeric_limits<int64_t>::min(), text);
+    EXPECT_EQ(text, "-9223372036854775808");
+    text.clear();
+    tarnwick::db::AppendInteger(std::numeric_limits<uint64_t>::max(), text);
+    EXPECT_EQ(text, "18446744073709551615");
+    text.clear();
+    tarnwick::db::AppendHex("\x00\xFF\x0a", 3, text);
+    EXPECT_EQ(text, "0x00FF0A");
+    tarnwick::db::AppendHex("", 0, text);
+    EXPECT_EQ(text, "0x00FF0A");
 }

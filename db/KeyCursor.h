@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/OdbcHandle.h"
+#include "db/StatementReading.h"
+
+namespace tarnwick::db {
+
+class Connection;
+
+// A statement's result read forward for row keys: every value goes straight from typed buffers
+// into its exact text form (db/KeyText.h), with no allocation per value.
+//
+// The form follows the column's type: integers as decimal digits (read as 64-bit integers),
+// FLOAT as the shortest text that reads back as the same float and DOUBLE the same (read as binary
+// values: the server's own text of a FLOAT has six digits and merges distinct values), binary
+// strings and BIT as "0x" and hexadecimal digits, and everything else (text, DECIMAL, dates and
+// times with their fractions, ENUM, SET, JSON, INET6, UUID) as the UTF-8 text the driver gives.
+//
+// Two limits of the driver's text remain: text arrives converted to the connection's character
+// set (utf8mb4), which is exact for latin1 and the Unicode sets but may merge characters of sets
+// that map several codes to one; and TIMESTAMP values arrive in the session's time zone, so in a
+// zone with daylight saving time the two instants of the hour repeated in autumn read alike.
+//
+// Results whose columns all have a bounded width are fetched in blocks of rows into bound
+// buffers; a result with a long column (TEXT, BLOB, JSON, GEOMETRY) is read a row at a time.
+class KeyCursor {
+  public:
+    // Sends the statement on the connection and takes over its result.
+    static KeyCursor Open(const std::shared_ptr<Connection>& connection, const QString& statement);
+
+    // Takes over an executed statement; keeps its connection alive as long as the cursor lives.
+    KeyCursor(StatementHandle statement, std::shared_ptr<Connection> connection);
+
+    int FieldCount() const { return static_cast<int>(columns_.size()); }
+
+    // Moves to the next row; false once past the last row.
+    bool Fetch();
+
+    // Appends the text form of the column's value in the current row to `out` and returns true,
+    // or returns false for NULL (and appends nothing).
+    bool AppendValue(int column, std::string& out) const;
+
+  private:
+    enum class Form { Signed, Unsigned, Float, Double, Bytes, Text };
+    struct Column {
+        Form form = Form::Text;
+        SQLSMALLINT cType = SQL_C_CHAR;
+        SQLLEN width = 0;  // bytes per value in `data`
+        QString name;
+        std::vector<char> data;
+        std::vector<SQLLEN> indicators;
+    };
+
+    void Describe();
+    void BindBlock();
+    void ReadRow();
+    void ReadLongValue(SQLUSMALLINT number, Column& column);
+
+    std::shared_ptr<Connection> connection_;  // declared first: destroyed after the statement
+    StatementHandle statement_;
+    std::vector<Column> columns_;
+    bool blocks_ = false;
+    RowBlock block_;
+};
+
+}  // namespace tarnwick::db

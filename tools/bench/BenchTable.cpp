@@ -1,0 +1,40 @@
+#include "tools/bench/BenchTable.h"
+
+#include <QStringList>
+
+#include "db/Connection.h"
+#include "db/Identifier.h"
+#include "db/RowSet.h"
+
+namespace tarnwick::bench {
+
+void CreateTable(db::Connection& connection, const QString& table, long rows) {
+    const QString name = db::QuoteIdentifier(table);
+    connection.Execute("DROP TABLE IF EXISTS " + name + ";");
+    connection.Execute("CREATE TABLE " + name +
+                       " (id INT AUTO_INCREMENT PRIMARY KEY, name VARCHAR(40), city VARCHAR(40), "
+                       "amount DECIMAL(10,2), note VARCHAR(100));");
+    connection.Execute(
+        "INSERT INTO " + name +
+        " (name, city, amount, note) SELECT CONCAT('name ', k), CONCAT('city ', k % 997), "
+        "(k % 100000) / 100, CONCAT('note for row ', seq) FROM (SELECT seq, IF(seq > 10 AND "
+        "seq % 10 < 3, ((seq * 7919) % (seq - 10) + 1) DIV 10 * 10 + 5, seq) AS k FROM seq_1_to_" +
+        QString::number(rows) + ") s;");
+    connection.Execute("CREATE INDEX name_city ON " + name + " (name, city);");
+}
+
+QString Fingerprint(db::Connection& connection, const QString& table) {
+    auto rows = connection.Execute("SELECT COUNT(*), SUM(id), BIT_XOR(CRC32(id)) FROM " +
+                                   db::QuoteIdentifier(table) + ";");
+    QStringList parts;
+    for (int c = 0; c < 3; ++c) parts << db::NullToDefault(rows->Field(c), {});
+    return parts.join(u'/');
+}
+
+void DropTables(db::Connection& connection, const QStringList& tables) {
+    for (const QString& table : tables) {
+        connection.Execute("DROP TABLE IF EXISTS " + db::QuoteIdentifier(table) + ";");
+    }
+}
+
+}  // namespace tarnwick::bench

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <algorithm>
+#include <vector>
+
+namespace tarnwick::bench {
+
+// The middle value (the mean of the middle two for an even count); 0 for none.
+inline double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+}  // namespace tarnwick::bench
