@@ -26,7 +26,9 @@ std::shared_ptr<Connection> Connection::Create() {
 }
 
 Connection::~Connection() {
-    Close();
+    // Every statement of this connection is gone by now: cursors and row sets keep their
+    // connection alive until they have freed their statement.
+    if (connected_) SQLDisconnect(handle_.Get());
 }
 
 void Connection::SetCursorLocation(int location) {
@@ -68,6 +70,10 @@ SQLULEN Connection::TransactionIsolation() const {
 
 void Connection::Open(const QString& connectionString) {
     if (open_) throw DbError(QStringLiteral("Operation is not allowed when the object is open."));
+    if (connected_) {
+        throw DbError(QStringLiteral(
+            "The connection was closed and cannot be opened again; open a new one."));
+    }
     SQLSMALLINT outLength = 0;
     SQLRETURN rc = SQL_ERROR;
     Wait(nullptr, [&] {
@@ -77,14 +83,15 @@ void Connection::Open(const QString& connectionString) {
                               &outLength, SQL_DRIVER_NOPROMPT);
     });
     ThrowIfFailed(rc, SQL_HANDLE_DBC, handle_.Get(), "SQLDriverConnect");
-    open_ = true;
+    open_ = connected_ = true;
 }
 
 void Connection::Close() {
-    if (open_) {
-        SQLDisconnect(handle_.Get());
-        open_ = false;
-    }
+    // No statement is sent from here on. The session itself ends when the last holder of the
+    // connection lets go: disconnecting now would free the statements of row sets that are still
+    // open (the driver manager frees every statement of a connection it disconnects), and their
+    // owners would then free them a second time.
+    open_ = false;
 }
 
 void Connection::RequireOpen() const {

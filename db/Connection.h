@@ -50,6 +50,8 @@ class Connection {
     // driver's text on failure.
     void Open(const QString& connectionString);
     bool IsOpen() const { return open_; }
+    // Sends nothing more; the session ends when the connection is destroyed, after the row sets
+    // and cursors that hold it.
     void Close();
 
     // Sends a statement; when it returns rows they come back as an open row set, otherwise the
@@ -85,7 +87,8 @@ class Connection {
     void Wait(SQLHSTMT statement, const std::function<void()>& call) const;
 
     ConnectionHandle handle_;
-    bool open_ = false;
+    bool open_ = false;       // statements may be sent
+    bool connected_ = false;  // the session with the server exists (until destruction)
     mutable bool busy_ = false;
     int cursorLocation_ = 2;  // server side until told otherwise, as a new ADO connection
     int commandTimeout_ = 30;

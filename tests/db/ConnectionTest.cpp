@@ -41,6 +41,18 @@ TEST(Connection, OpensWithTheWorkingOptionsAndCloses) {
     EXPECT_FALSE(connection->IsOpen());
     EXPECT_EQ(FailureOf([&] { connection->Execute("SELECT 1;"); }).Description(),
               "Operation is not allowed when the object is closed.");
+    // A row set opened before the close still reads, and lets go of its statement safely, first
+    // or after its connection.
+    EXPECT_EQ(one->Field(0), "1");
+    one.reset();
+    EXPECT_TRUE(FailureOf([&] { connection->Open("DSN=x"); }).Description().contains("closed"));
+
+    auto other = OpenConnection(TestServer::Settings(QString()));
+    auto two = OpenRowSet(other, "SELECT 2;");
+    other->Close();
+    other.reset();  // the row set now holds the closed connection alone
+    EXPECT_EQ(two->Field(0), "2");
+    two.reset();
 }
 
 TEST(Connection, FailuresCarryTheDriversOwnText) {
