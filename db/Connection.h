@@ -58,8 +58,9 @@ class Connection {
     // row set is closed. Throws DbError with the server's text when the statement fails.
     std::shared_ptr<RowSet> Execute(const QString& statement);
 
-    // How a statement's result is to be read: forward only, row by row (the run's key reading),
-    // or also at any position (row sets, which grids read only where they look).
+    // How a statement's result is to be read: forward only, row by row, or also at any position
+    // (row sets, which grids read only where they look, and the run's key reading, which reads
+    // its rows twice).
     enum class Reading { Forward, Positioned };
 
     // Sends a statement and returns its result, fetched by the driver into its own buffer.
@@ -71,8 +72,8 @@ class Connection {
 
     // Sends a statement and hands over the executed statement, for readers of its result other
     // than Cursor (the run's key reading).
-    StatementHandle SendForReading(const QString& statement) {
-        return SendStatement(statement, Reading::Forward);
+    StatementHandle SendForReading(const QString& statement, Reading reading) {
+        return SendStatement(statement, reading);
     }
 
     ~Connection();

@@ -40,7 +40,8 @@ Number Load(const char* bytes) {
 
 KeyCursor KeyCursor::Open(const std::shared_ptr<Connection>& connection, const QString& statement) {
     if (!connection) throw DbError(QStringLiteral("The key cursor has no connection"));
-    return KeyCursor(connection->SendForReading(statement), connection);
+    return KeyCursor(connection->SendForReading(statement, Connection::Reading::Positioned),
+                     connection);
 }
 
 KeyCursor::KeyCursor(StatementHandle statement, std::shared_ptr<Connection> connection)

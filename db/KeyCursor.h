@@ -12,7 +12,7 @@ namespace tarnwick::db {
 
 class Connection;
 
-// A statement's result read forward for row keys: every value goes straight from typed buffers
+// A statement's result read in row order for row keys: every value goes straight from typed buffers
 // into its exact text form (db/KeyText.h), with no allocation per value.
 //
 // The form follows the column's type: integers as decimal digits (read as 64-bit integers),
@@ -40,6 +40,9 @@ class KeyCursor {
 
     // Moves to the next row; false once past the last row.
     bool Fetch();
+    // Goes back to before the first row: the rows can be read again, from the driver's buffer,
+    // without sending anything.
+    void Rewind() { block_.Rewind(); }
 
     // Appends the text form of the column's value in the current row to `out` and returns true,
     // or returns false for NULL (and appends nothing).

@@ -359,7 +359,7 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
         }
         proc_.Step(140, [&] {
             ++outcome_.rowsRead;
-            detector_.Add(key.Bytes());
+            screen_.Add(key.Bytes());
         });
     }
     proc_.Step(148, [&] {
@@ -369,13 +369,49 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
                                "duplicates are not known "
                                "for certain. The new table is a full copy."));
         }
+        if (screen_.AnyRepeated()) ConfirmRepeatedKeys();
         positions_ = detector_.PositionsDescending();
         outcome_.duplicatesFound = static_cast<int64_t>(positions_.size());
     });
     proc_.Step(150, [&] {
         keys_.reset();
-        detector_.ReleaseKeys();  // only the positions are needed from here on
+        // Only the positions are needed from here on.
+        screen_.Clear();
+        detector_.ReleaseKeys();
     });
+}
+
+void DeduplicationRun::ConfirmRepeatedKeys() {
+    // The second reading, from the driver's buffer: only the keys whose hash repeated are
+    // compared exactly, and only they are kept meanwhile.
+    if (!keys_) {
+        throw app::Failure(QStringLiteral("Operation is not allowed when the object is closed."));
+    }
+    try {
+        keys_->Rewind();
+        RowKey key;
+        while (keys_->Fetch()) {
+            YieldNow(yield_);
+            key.Clear();
+            for (int field = 0; field < keys_->FieldCount(); ++field)
+                key.AppendField(*keys_, field);
+            if (screen_.Repeated(key.Bytes())) {
+                detector_.Add(key.Bytes());
+            } else {
+                detector_.AddUnrepeated();
+            }
+        }
+    } catch (const std::exception&) {
+        throw app::Failure(QStringLiteral("No rows were deleted: the keys could not be compared "
+                                          "(%1). The new table is a full copy.")
+                               .arg(app::DescribeFailure(std::current_exception())));
+    }
+    if (detector_.RowCount() != outcome_.rowsRead) {
+        throw app::Failure(QStringLiteral("No rows were deleted: the keys read %1 rows the second "
+                                          "time and %2 the first. The new table is a full copy.")
+                               .arg(detector_.RowCount())
+                               .arg(outcome_.rowsRead));
+    }
 }
 
 void DeduplicationRun::DeleteDuplicates(const RunInputs& inputs) {

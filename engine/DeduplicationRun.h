@@ -13,6 +13,7 @@
 #include "db/KeyCursor.h"
 #include "db/RowSet.h"
 #include "engine/DuplicateFinder.h"
+#include "engine/RepeatScreen.h"
 #include "engine/TableSurvey.h"
 #include "engine/YieldCallback.h"
 
@@ -130,6 +131,7 @@ class DeduplicationRun {
     void BuildCopy(const RunInputs& inputs, const QString& scratch);
     void Copy(const RunInputs& inputs, const QString& scratch);
     void ReadKeysAndFindDuplicates(const RunInputs& inputs);
+    void ConfirmRepeatedKeys();
     void DeleteDuplicates(const RunInputs& inputs);
     void SwapIn(const RunInputs& inputs, const ScratchNames& names, int failuresBefore);
     void Conclude(int failuresBefore);
@@ -143,7 +145,8 @@ class DeduplicationRun {
     YieldCallback yield_;
     std::shared_ptr<db::Connection> connection_;
     std::optional<db::KeyCursor> keys_;
-    DuplicateDetector detector_;
+    RepeatScreen screen_;         // the first reading of the keys
+    DuplicateDetector detector_;  // the second
     std::vector<int32_t> positions_;
     std::optional<TableSurvey> survey_;
     SQLULEN serverIsolation_ = 0;  // the session's own level, before the run changed it

@@ -9,11 +9,15 @@
 
 namespace tarnwick::engine {
 
-bool DuplicateDetector::Add(std::string_view key) {
+void DuplicateDetector::CountRow() {
     if (rows_ >= std::numeric_limits<int32_t>::max()) {
         throw std::overflow_error("Overflow: more rows than a 32-bit row position can count");
     }
     ++rows_;
+}
+
+bool DuplicateDetector::Add(std::string_view key) {
+    CountRow();
     if (seen_.Insert(key)) return false;
     positions_.push_back(static_cast<int32_t>(rows_));
     return true;

@@ -20,6 +20,9 @@ class DuplicateDetector {
     bool Add(std::string_view key);
     // The same for a key given as text: equal exactly when the UTF-16 code units are equal.
     bool AddText(const QString& key);
+    // Takes the next row when its key is known to have no equal (a RepeatScreen said so): the
+    // row is counted and its key is not kept.
+    void AddUnrepeated() { CountRow(); }
 
     int64_t RowCount() const { return rows_; }
     int64_t DuplicateCount() const { return static_cast<int64_t>(positions_.size()); }
@@ -33,6 +36,8 @@ class DuplicateDetector {
     void ReleaseKeys() { seen_.Clear(); }
 
   private:
+    void CountRow();
+
     KeySet seen_;
     std::vector<int32_t> positions_;  // ascending, as found
     int64_t rows_ = 0;

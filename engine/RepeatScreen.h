@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+namespace tarnwick::engine {
+
+// The first of two readings of the keys. It keeps 31 bits of the hash of each distinct key, and
+// marks the hashes that came more than once. A key whose hash came only once has no equal among
+// the keys, so the exact comparison of the second reading has to keep only the keys whose hash
+// repeated: those of the groups with duplicates, plus the few that share a hash by chance. At
+// 4 bytes a slot this costs a fraction of keeping every distinct key.
+class RepeatScreen {
+  public:
+    void Add(std::string_view key);
+
+    // True when some hash came more than once (without that, no key has an equal).
+    bool AnyRepeated() const { return repeated_ > 0; }
+    // True when the key's hash came more than once; always true for a key that has an equal.
+    bool Repeated(std::string_view key) const;
+
+    size_t MemoryBytes() const { return capacity_ * sizeof(uint32_t); }
+    // Empties the screen and gives its memory back.
+    void Clear();
+
+  private:
+    void Grow();
+
+    std::unique_ptr<uint32_t[]> slots_;  // 0: empty; else 31 bits of hash << 1 | repeated
+    size_t capacity_ = 0;
+    size_t size_ = 0;
+    size_t repeated_ = 0;
+};
+
+}  // namespace tarnwick::engine

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/DuplicateFinder.h"
+#include "engine/RepeatScreen.h"
+
+using tarnwick::engine::DuplicateDetector;
+using tarnwick::engine::RepeatScreen;
+
+TEST(RepeatScreen, MarksTheKeysThatCameTwiceAndForgetsOnClear) {
+    RepeatScreen screen;
+    EXPECT_FALSE(screen.Repeated("a"));
+    for (const char* key : {"a", "b", "c", "b", "", ""}) screen.Add(key);
+    EXPECT_TRUE(screen.AnyRepeated());
+    EXPECT_TRUE(screen.Repeated("b"));
+    EXPECT_TRUE(screen.Repeated(""));
+    EXPECT_FALSE(screen.Repeated("a"));
+    EXPECT_FALSE(screen.Repeated("c"));
+    EXPECT_FALSE(screen.Repeated("never added"));
+
+    screen.Clear();
+    EXPECT_FALSE(screen.AnyRepeated());
+    EXPECT_FALSE(screen.Repeated("b"));
+    EXPECT_EQ(screen.MemoryBytes(), 0u);
+    screen.Add("b");
+    EXPECT_FALSE(screen.AnyRepeated());
+}
+
+// The two readings as the run does them: the screen first, then exact comparison of the keys
+// the screen passes. With 300,000 distinct keys some share 31 bits of hash by chance; those must
+// pass the screen and still not count as duplicates.
+TEST(RepeatScreen, TwoReadingsFindExactlyTheDuplicatesOfOneReadingAlsoWhenHashesCollide) {
+    std::mt19937 random(7);
+    std::vector<std::string> keys;
+    for (int i = 0; i < 400000; ++i) {
+        const bool repeat = i > 0 && random() % 4 == 0;
+        keys.push_back(repeat ? keys[random() % keys.size()] : "key " + std::to_string(i));
+    }
+
+    RepeatScreen screen;
+    DuplicateDetector oneReading;
+    std::unordered_map<std::string, int> counts;
+    for (const std::string& key : keys) {
+        screen.Add(key);
+        oneReading.Add(key);
+        ++counts[key];
+    }
+
+    DuplicateDetector secondReading;
+    int passedWithoutAnEqual = 0;
+    for (const std::string& key : keys) {
+        if (screen.Repeated(key)) {
+            if (counts[key] == 1) ++passedWithoutAnEqual;
+            secondReading.Add(key);
+        } else {
+            ASSERT_EQ(counts[key], 1) << key << " has an equal but did not pass the screen";
+            secondReading.AddUnrepeated();
+        }
+    }
+    EXPECT_GT(passedWithoutAnEqual, 0) << "no hash collision: the test misses its point";
+    EXPECT_LT(passedWithoutAnEqual, 200);
+    EXPECT_EQ(secondReading.RowCount(), oneReading.RowCount());
+    EXPECT_EQ(secondReading.PositionsDescending(), oneReading.PositionsDescending());
+    // Only the keys of groups with duplicates (and the few collisions) were kept.
+    EXPECT_LT(secondReading.DistinctKeyBytes() * 3, oneReading.DistinctKeyBytes());
+}
