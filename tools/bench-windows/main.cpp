@@ -9,6 +9,7 @@
 //                 prints close_sent_ns=<CLOCK_REALTIME> just before sending it
 //   --mode driver the driver's own memory for the result page's and the field page's results, and
 //                 for the key fields of every row
+#include <malloc.h>
 #include <sql.h>
 #include <sqlext.h>
 
@@ -91,8 +92,12 @@ int RunMode(const Options& options) {
 
     // Which statement was last sent when the largest stall began, for the notes.
     std::vector<std::pair<Clock::time_point, QString>> sent;
-    db::StatementObserverScope sentLog(
-        [&](const QString& statement) { sent.emplace_back(Clock::now(), statement.left(60)); });
+    // The peak until the Preview is sent is that of the key reading.
+    double peakBeforePreview = -1;
+    db::StatementObserverScope sentLog([&](const QString& statement) {
+        sent.emplace_back(Clock::now(), statement.left(60));
+        if (statement == Star(options.newTable)) peakBeforePreview = tools::PeakResidentMb();
+    });
 
     std::fprintf(stderr, "# before Finish: %.0f MB resident\n", tools::ResidentMb());
     tools::WatchExecution(Star(options.newTable));
@@ -105,6 +110,8 @@ int RunMode(const Options& options) {
     stalls.Stop();
     const double peakFinish = tools::PeakResidentMb();
     std::fprintf(stderr, "# after Finish: %.0f MB resident\n", tools::ResidentMb());
+    std::fprintf(stderr, "# peak until the Preview was sent (the key reading): %.0f MB\n",
+                 peakBeforePreview);
     std::fprintf(
         stderr, "# Finish took %.0f ms; the result grid has %d rows; the button reads %s\n",
         tools::MillisecondsBetween(finishPressed, finishReturned), Grid(form4).model()->rowCount(),
@@ -173,12 +180,17 @@ int CloseMode(const Options& options) {
     return 3;
 }
 
-// The resident memory the driver itself keeps for a fully fetched result.
+// The heap the driver itself holds for a fully fetched result. Counted as allocated bytes, not as
+// resident memory: after an earlier result is freed, a later one reuses its pages.
 double DriverMb(const db::ConnectionSettings& login, const QString& statement) {
     auto connection = db::OpenConnection(login);
-    const double before = tools::ResidentMb();
+    const auto allocated = [] {
+        const struct mallinfo2 heap = mallinfo2();
+        return static_cast<double>(heap.uordblks + heap.hblkhd) / (1024 * 1024);
+    };
+    const double before = allocated();
     db::Cursor cursor = connection->OpenCursor(statement);
-    return tools::ResidentMb() - before;
+    return allocated() - before;
 }
 
 int DriverMode(const Options& options) {
