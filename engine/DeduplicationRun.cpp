@@ -388,6 +388,7 @@ void DeduplicationRun::ConfirmRepeatedKeys() {
         throw app::Failure(QStringLiteral("Operation is not allowed when the object is closed."));
     }
     try {
+        screen_.DropUnrepeated();
         keys_->Rewind();
         RowKey key;
         while (keys_->Fetch()) {

@@ -7,6 +7,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "engine/SlotTable.h"
+
 namespace tarnwick::engine {
 namespace {
 
@@ -150,15 +152,7 @@ void KeySet::Grow() {
     slots_ = AllocateLarge(capacity_ * sizeof(uint64_t));
     uint64_t* slots = Slots();
     std::memset(slots, 0, capacity_ * sizeof(uint64_t));
-    const size_t mask = capacity_ - 1;
-    const auto* oldSlots = reinterpret_cast<const uint64_t*>(old.get());
-    for (size_t j = 0; j < oldCapacity; ++j) {
-        const uint64_t slot = oldSlots[j];
-        if (slot == 0) continue;
-        size_t i = (slot >> 32) & mask;
-        while (slots[i] != 0) i = (i + 1) & mask;
-        slots[i] = slot;
-    }
+    MoveSlots(reinterpret_cast<const uint64_t*>(old.get()), oldCapacity, slots, capacity_, 32);
 }
 
 size_t KeySet::MemoryBytes() const {

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "engine/KeySet.h"
+#include "engine/SlotTable.h"
 
 namespace tarnwick::engine {
 namespace {
@@ -50,21 +51,29 @@ bool RepeatScreen::Repeated(std::string_view key) const {
 }
 
 void RepeatScreen::Grow() {
-    // The slots carry their hash: growing needs no key.
-    const size_t oldCapacity = capacity_;
-    if (oldCapacity >= kMaxCapacity)
+    if (capacity_ >= kMaxCapacity)
         throw std::length_error("Overflow: the distinct keys do not fit the repeat screen");
+    MoveInto(capacity_ == 0 ? kFirstCapacity : capacity_ * 2, false);
+}
+
+void RepeatScreen::DropUnrepeated() {
+    size_t capacity = kFirstCapacity;
+    while (repeated_ * 10 > capacity * 7) capacity *= 2;
+    MoveInto(capacity, true);
+    size_ = repeated_;
+}
+
+void RepeatScreen::MoveInto(size_t capacity, bool onlyRepeated) {
+    // The slots carry their hash: moving them needs no key.
     const std::unique_ptr<uint32_t[]> old = std::move(slots_);
-    capacity_ = oldCapacity == 0 ? kFirstCapacity : oldCapacity * 2;
-    slots_ = std::make_unique<uint32_t[]>(capacity_);  // zeroed: every slot empty
-    const size_t mask = capacity_ - 1;
-    for (size_t j = 0; j < oldCapacity; ++j) {
-        const uint32_t slot = old[j];
-        if (slot == 0) continue;
-        size_t i = (slot >> 1) & mask;
-        while (slots_[i] != 0) i = (i + 1) & mask;
-        slots_[i] = slot;
+    const size_t oldCapacity = capacity_;
+    if (onlyRepeated) {
+        for (size_t j = 0; j < oldCapacity; ++j)
+            if ((old[j] & 1) == 0) old[j] = 0;
     }
+    capacity_ = capacity;
+    slots_ = std::make_unique<uint32_t[]>(capacity_);  // zeroed: every slot empty
+    MoveSlots(old.get(), oldCapacity, slots_.get(), capacity_, 1);
 }
 
 void RepeatScreen::Clear() {

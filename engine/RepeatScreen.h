@@ -20,12 +20,18 @@ class RepeatScreen {
     // True when the key's hash came more than once; always true for a key that has an equal.
     bool Repeated(std::string_view key) const;
 
+    // Forgets the hashes that came once, after the last Add: Repeated answers as before, from a
+    // table only as large as the repeated hashes need (small enough, when few keys repeat, to stay
+    // in the processor's cache during the second reading).
+    void DropUnrepeated();
+
     size_t MemoryBytes() const { return capacity_ * sizeof(uint32_t); }
     // Empties the screen and gives its memory back.
     void Clear();
 
   private:
     void Grow();
+    void MoveInto(size_t capacity, bool onlyRepeated);
 
     std::unique_ptr<uint32_t[]> slots_;  // 0: empty; else 31 bits of hash << 1 | repeated
     size_t capacity_ = 0;

@@ -22,6 +22,12 @@ TEST(RepeatScreen, MarksTheKeysThatCameTwiceAndForgetsOnClear) {
     EXPECT_FALSE(screen.Repeated("c"));
     EXPECT_FALSE(screen.Repeated("never added"));
 
+    screen.DropUnrepeated();  // the same answers from a smaller table
+    EXPECT_TRUE(screen.Repeated("b"));
+    EXPECT_TRUE(screen.Repeated(""));
+    EXPECT_FALSE(screen.Repeated("a"));
+    EXPECT_FALSE(screen.Repeated("c"));
+
     screen.Clear();
     EXPECT_FALSE(screen.AnyRepeated());
     EXPECT_FALSE(screen.Repeated("b"));
@@ -49,6 +55,10 @@ TEST(RepeatScreen, TwoReadingsFindExactlyTheDuplicatesOfOneReadingAlsoWhenHashes
         oneReading.Add(key);
         ++counts[key];
     }
+
+    const size_t firstReadingBytes = screen.MemoryBytes();
+    screen.DropUnrepeated();
+    EXPECT_LE(screen.MemoryBytes() * 4, firstReadingBytes);
 
     DuplicateDetector secondReading;
     int passedWithoutAnEqual = 0;
