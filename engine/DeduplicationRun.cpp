@@ -344,7 +344,8 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
 
     RowKey key;
     int fieldCount = 0;
-    // The keys stream in: each row's key is checked against the distinct keys seen so far.
+    // The first reading: each row's key goes through the repeat screen; the exact comparison is
+    // the second reading's, at line 148.
     while (proc_.LoopTest(124, [&] { return requireKeys().Fetch(); })) {
         proc_.Step(126, [&] { YieldNow(yield_); });
         proc_.Step(128, [&] { key.Clear(); });
