@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "db/Connection.h"
+#include "db/DbError.h"
 #include "db/Identifier.h"
 #include "engine/DeduplicationRun.h"
 
@@ -49,6 +50,15 @@ bool ViewReadsFrom(const std::vector<View>& views, const QString& chosenView,
     return false;
 }
 
+// True when the server compares table names without letter case.
+bool ServerFoldsNameCase(db::Connection& connection) {
+    db::Cursor setting = connection.OpenCursor(NameCaseQuery());
+    if (!setting.Fetch()) {
+        throw db::DbError(QStringLiteral("The server did not say how it compares table names"));
+    }
+    return db::NullToDefault(setting.Read(0), {}) != u"0";
+}
+
 }  // namespace
 
 QString TableListQuery() {
@@ -57,6 +67,10 @@ QString TableListQuery() {
 
 QString ColumnListQuery(const QString& table) {
     return QStringLiteral("SHOW COLUMNS FROM ") + db::QuoteIdentifier(table) + u';';
+}
+
+QString NameCaseQuery() {
+    return QStringLiteral("SELECT @@lower_case_table_names;");
 }
 
 QString ViewDefinitionsQuery() {
@@ -75,7 +89,17 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs) {
         }
     }
 
-    const auto newType = types.constFind(inputs.newTableName);
+    auto newType = types.constFind(inputs.newTableName);
+    if (newType == types.constEnd()) {
+        // A name that differs from a listed one only in letter case names that very table on a
+        // server that folds the case of table names (lower_case_table_names 1 or 2): the result
+        // then replaces it.
+        for (auto it = types.constBegin(); it != types.constEnd(); ++it) {
+            if (it.key().compare(inputs.newTableName, Qt::CaseInsensitive) != 0) continue;
+            if (ServerFoldsNameCase(connection)) newType = it;
+            break;
+        }
+    }
     if (newType != types.constEnd()) {
         if (*newType == u"VIEW") {
             survey.refusal =

@@ -25,9 +25,11 @@ struct TableSurvey {
     std::optional<QString> refusal;
 };
 
-// The statements the survey reads with, in the order they are sent. The second is sent for a
-// chosen base table only, the third for a chosen view when a table of the new name exists.
+// The statements the survey reads with, in the order they are sent. The second is sent only when
+// the new name differs from a listed table's only in letter case; the third for a chosen base
+// table only; the fourth for a chosen view when a table of the new name exists.
 QString TableListQuery();
+QString NameCaseQuery();
 QString ColumnListQuery(const QString& table);
 QString ViewDefinitionsQuery();
 

@@ -11,48 +11,22 @@
 #include "engine/DeduplicationRun.h"
 #include "engine/KeyFieldList.h"
 #include "engine/RunSummary.h"
+#include "tests/support/RecordedRun.h"
 #include "tests/support/RecordingMessageBoxService.h"
 #include "tests/support/RunStatements.h"
 #include "tests/support/TestServer.h"
 
 using namespace tarnwick;
 using namespace Qt::Literals::StringLiterals;
+using test::RecordedRun;
 using test::RecordingMessageBoxService;
+using test::RunDedupe;
+using test::Scratch;
 using test::TestServer;
 
 namespace {
 
-// One run as the result page's Finish makes it, with every statement and report recorded.
-struct RecordedRun {
-    engine::RunOutcome outcome;
-    QStringList statements;
-    std::vector<int> reportedLines;
-    QStringList reports;
-};
-
-RecordedRun RunDedupe(const db::ConnectionSettings& settings, const QString& table,
-                      const QStringList& keys, const QString& newTable,
-                      const engine::YieldCallback& yield = {}) {
-    RecordingMessageBoxService boxes;
-    RecordedRun recorded;
-    db::StatementObserverScope observer([&](const QString& s) { recorded.statements << s; });
-    app::GuardedProcedure proc("Form4.PushButton4_Click");
-    engine::DeduplicationRun run(proc, yield);
-    recorded.outcome = run.Run({settings, table, engine::BuildKeyFieldList(keys), newTable});
-    for (const auto& box : boxes.boxes) {
-        recorded.reports << box.text;
-        const qsizetype at = box.text.indexOf("at line ");
-        recorded.reportedLines.push_back(box.text.mid(at + 8, 3).toInt());
-    }
-    return recorded;
-}
-
 const QString kTemp = "TEMP_COLUMN_CREATED_BY_QUARNETT";
-
-// The run's scratch table, quoted as its statements name it.
-QString Scratch(const RecordedRun& run) {
-    return "`" + run.outcome.scratchTable + "`";
-}
 
 }  // namespace
 
@@ -147,12 +121,28 @@ TEST(DeduplicationRun, ReplacesAnotherTableOfTheNewName) {
     EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM old;"), (QStringList{"1", "2"}));
     EXPECT_EQ(TestServer::Rows(db, "SHOW COLUMNS FROM old;").size(), 1);
     // The old table steps aside in the same statement that brings the result in, and goes after.
-    const QString retired = Scratch(run).replace("tarnwick_scratch_", "tarnwick_retired_");
+    const QString retired = test::Retired(run);
     EXPECT_EQ(run.statements.mid(run.statements.size() - 3),
               (QStringList{"RENAME TABLE `old` TO " + retired + ", " + Scratch(run) + " TO `old`;",
                            "DROP TABLE " + retired + ";", "SELECT * FROM `old`;"}));
     EXPECT_EQ(TestServer::Rows(db, "SHOW TABLES;"), (QStringList{"old", "t"}));
     EXPECT_EQ(TestServer::Checksum(db, "t"), before);
+}
+
+// Here table names keep their letter case: a name that differs from an existing table's only in
+// case is a table of its own, and the other stays as it was.
+TEST(DeduplicationRun, ANameThatDiffersOnlyInLetterCaseIsAnotherTableOnThisServer) {
+    auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(db.database,
+                    {"CREATE TABLE t (a INT);", "INSERT INTO t VALUES (1), (1), (2);",
+                     "CREATE TABLE old (something TEXT);", "INSERT INTO old VALUES ('kept');"});
+    const RecordedRun run = RunDedupe(db, "t", {"a"}, "Old");
+    EXPECT_TRUE(run.reports.isEmpty()) << run.reports.join("\n").toStdString();
+    EXPECT_EQ(run.statements.mid(0, 2),
+              (QStringList{engine::TableListQuery(), engine::NameCaseQuery()}));
+    EXPECT_TRUE(run.statements.contains("RENAME TABLE " + Scratch(run) + " TO `Old`;"));
+    EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM Old;"), (QStringList{"1", "2"}));
+    EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM old;"), QStringList{"kept"});
 }
 
 TEST(DeduplicationRun, KeepsTheFirstRowInTableOrderWhenAnIndexCoversTheKeys) {

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "app/GuardedProcedure.h"
+#include "db/ConnectionSettings.h"
+#include "db/StatementObserver.h"
+#include "engine/DeduplicationRun.h"
+#include "engine/KeyFieldList.h"
+#include "tests/support/RecordingMessageBoxService.h"
+
+namespace tarnwick::test {
+
+// One run as the result page's Finish makes it, with every statement and report recorded.
+struct RecordedRun {
+    engine::RunOutcome outcome;
+    QStringList statements;
+    std::vector<int> reportedLines;
+    QStringList reports;
+};
+
+inline RecordedRun RunDedupe(const db::ConnectionSettings& settings, const QString& table,
+                             const QStringList& keys, const QString& newTable,
+                             const engine::YieldCallback& yield = {}) {
+    RecordingMessageBoxService boxes;
+    RecordedRun recorded;
+    db::StatementObserverScope observer([&](const QString& s) { recorded.statements << s; });
+    app::GuardedProcedure proc("Form4.PushButton4_Click");
+    engine::DeduplicationRun run(proc, yield);
+    recorded.outcome = run.Run({settings, table, engine::BuildKeyFieldList(keys), newTable});
+    for (const auto& box : boxes.boxes) {
+        recorded.reports << box.text;
+        const qsizetype at = box.text.indexOf("at line ");
+        recorded.reportedLines.push_back(box.text.mid(at + 8, 3).toInt());
+    }
+    return recorded;
+}
+
+// The run's scratch table, quoted as its statements name it.
+inline QString Scratch(const RecordedRun& run) {
+    return "`" + run.outcome.scratchTable + "`";
+}
+
+// The table that steps aside for the result, quoted.
+inline QString Retired(const RecordedRun& run) {
+    return Scratch(run).replace("tarnwick_scratch_", "tarnwick_retired_");
+}
+
+}  // namespace tarnwick::test
