@@ -163,6 +163,13 @@ std::shared_ptr<RowSet> Connection::Execute(const QString& statement) {
     return rowSet;
 }
 
+int64_t Connection::ExecuteCounted(const QString& statement) {
+    StatementHandle stmt = SendStatement(statement, Reading::Forward);
+    SQLLEN count = 0;
+    ThrowIfFailed(SQLRowCount(stmt.Get(), &count), SQL_HANDLE_STMT, stmt.Get(), "SQLRowCount");
+    return static_cast<int64_t>(count);
+}
+
 std::shared_ptr<Connection> OpenConnection(const ConnectionSettings& settings) {
     auto connection = Connection::Create();
     connection->SetCursorLocation(kClientSideCursor);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -57,6 +58,9 @@ class Connection {
     // Sends a statement; when it returns rows they come back as an open row set, otherwise the
     // row set is closed. Throws DbError with the server's text when the statement fails.
     std::shared_ptr<RowSet> Execute(const QString& statement);
+    // Sends a statement that changes rows and returns how many it affected, as the server counted
+    // them (a copy: the rows it made; a delete: the rows it removed). Throws DbError on failure.
+    int64_t ExecuteCounted(const QString& statement);
 
     // How a statement's result is to be read: forward only, row by row, or also at any position
     // (row sets, which grids read only where they look, and the run's key reading, which reads

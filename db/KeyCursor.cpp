@@ -160,13 +160,30 @@ void KeyCursor::ReadLongValue(SQLUSMALLINT number, Column& column) {
                                : SQL_NULL_DATA;
 }
 
-bool KeyCursor::AppendValue(int index, std::string& out) const {
+const KeyCursor::Column& KeyCursor::ColumnAt(int index) const {
     if (index < 0 || index >= FieldCount()) {
         throw DbError(QStringLiteral("Field index %1 is out of range (the row has %2 fields)")
                           .arg(index)
                           .arg(FieldCount()));
     }
-    const Column& column = columns_[static_cast<size_t>(index)];
+    return columns_[static_cast<size_t>(index)];
+}
+
+uint64_t KeyCursor::UnsignedValue(int index) const {
+    const Column& column = ColumnAt(index);
+    if (column.form != Form::Unsigned) {
+        throw DbError(
+            QStringLiteral("Field %1 does not hold unsigned whole numbers").arg(column.name));
+    }
+    const SQLULEN row = block_.Row();
+    if (column.indicators[row] == SQL_NULL_DATA) {
+        throw DbError(QStringLiteral("Field %1 is NULL").arg(column.name));
+    }
+    return Load<uint64_t>(column.data.data() + static_cast<size_t>(column.width) * row);
+}
+
+bool KeyCursor::AppendValue(int index, std::string& out) const {
+    const Column& column = ColumnAt(index);
     const SQLULEN row = block_.Row();
     const SQLLEN indicator = column.indicators[row];
     if (indicator == SQL_NULL_DATA) return false;

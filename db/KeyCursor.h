@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +48,9 @@ class KeyCursor {
     // Appends the text form of the column's value in the current row to `out` and returns true,
     // or returns false for NULL (and appends nothing).
     bool AppendValue(int column, std::string& out) const;
+    // The value of a column of unsigned integers in the current row. Throws DbError for NULL or a
+    // column of another type.
+    uint64_t UnsignedValue(int column) const;
 
   private:
     enum class Form { Signed, Unsigned, Float, Double, Bytes, Text };
@@ -59,6 +63,7 @@ class KeyCursor {
         std::vector<SQLLEN> indicators;
     };
 
+    const Column& ColumnAt(int index) const;
     void Describe();
     void BindBlock();
     void ReadRow();

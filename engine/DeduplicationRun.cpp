@@ -9,6 +9,7 @@
 #include "app/FailureDescription.h"
 #include "db/DbError.h"
 #include "db/Identifier.h"
+#include "engine/KeyFieldList.h"
 #include "engine/RowKey.h"
 #include "engine/WorkingConnection.h"
 
@@ -43,27 +44,50 @@ ScratchNames NewScratchNames() {
             QStringLiteral("tarnwick_retired_") + suffix};
 }
 
-std::optional<QString> RefusalOf(const RunInputs& inputs) {
-    if (auto refusal = RefusalWithoutServer(inputs)) return refusal;
-    try {
-        auto connection = db::OpenConnection(inputs.settings);
-        return SurveyTables(*connection, inputs).refusal;
-    } catch (const std::exception&) {
-        // Not refused: the run opens its own connection, meets the same failure and reports it
-        // before it changes anything.
-        return std::nullopt;
-    }
-}
-
 std::optional<QString> RefusalWithoutServer(const RunInputs& inputs) {
-    if (inputs.newTableName.trimmed().isEmpty()) {
+    const QString& name = inputs.newTableName;
+    const auto another = QStringLiteral(" Please type another name for the new table.");
+    if (name.trimmed().isEmpty()) {
         return QStringLiteral("Please type a name for the new table.");
     }
-    if (inputs.newTableName.compare(inputs.chosenTable, Qt::CaseInsensitive) == 0) {
+    if (name.compare(inputs.chosenTable, Qt::CaseInsensitive) == 0) {
         return QStringLiteral(
                    "The new table cannot be called \"%1\": that is the table you chose, and "
-                   "Tarnwick never changes it. Please type another name for the new table.")
-            .arg(inputs.newTableName);
+                   "Tarnwick never changes it.")
+                   .arg(name) +
+               another;
+    }
+    // The server's rules for a table name: at most 64 characters, no blank at the end, and only
+    // characters of the Basic Multilingual Plane other than NUL.
+    if (name.size() > kMaxTableNameLength) {
+        return QStringLiteral(
+                   "The new table's name is %1 characters long; the server takes at most "
+                   "%2.")
+                   .arg(name.size())
+                   .arg(kMaxTableNameLength) +
+               another;
+    }
+    if (name.endsWith(u' ')) {
+        return QStringLiteral(
+                   "The new table's name \"%1\" ends with a blank, which the server "
+                   "does not allow in a table name.")
+                   .arg(name) +
+               another;
+    }
+    for (const QChar c : name) {
+        if (c.isNull() || c.isSurrogate()) {
+            return QStringLiteral(
+                       "The new table's name holds a character that the server does not "
+                       "allow in a table name (NUL, or a character such as an emoji "
+                       "beyond the Basic Multilingual Plane).") +
+                   another;
+        }
+    }
+    if (!KeyFieldNames(inputs.keyFieldList)) {
+        return QStringLiteral(
+                   "No key field is chosen, or the key field list \"%1\" is not a list "
+                   "of names in backticks.")
+            .arg(inputs.keyFieldList);
     }
     return std::nullopt;
 }
@@ -92,26 +116,58 @@ QString AddKeyStatement(const QString& newTable) {
 }
 
 QString KeyQuery(const QString& keyFieldList, const QString& newTable) {
-    return QStringLiteral("SELECT ") + keyFieldList + QStringLiteral(" FROM ") +
-           db::QuoteIdentifier(newTable) + QStringLiteral(" ORDER BY ") +
-           db::QuoteIdentifier(TemporaryColumn()) + u';';
+    // The temporary column comes first: the deletes name its values.
+    const QString temporary = db::QuoteIdentifier(TemporaryColumn());
+    return QStringLiteral("SELECT ") + temporary + QStringLiteral(", ") + keyFieldList +
+           QStringLiteral(" FROM ") + db::QuoteIdentifier(newTable) + QStringLiteral(" ORDER BY ") +
+           temporary + u';';
 }
 
-QString DeleteStatement(const QString& newTable, const std::vector<int32_t>& positions) {
-    // The digits are written as bytes first: a QString::number per position costs more than the
-    // rest of a delete on the client.
-    std::string digits;
-    digits.reserve(positions.size() * 9);
-    char number[16];
-    for (size_t i = 0; i < positions.size(); ++i) {
-        if (i > 0) digits += ", ";
-        digits.append(number, std::to_chars(number, number + sizeof number, positions[i]).ptr);
-    }
-    const QString list = QString::fromLatin1(digits.data(), static_cast<qsizetype>(digits.size()));
-    // No closing semicolon, like the single-row delete this replaces.
+namespace {
+
+QString DeleteStatementStart(const QString& newTable) {
     return QStringLiteral("DELETE FROM ") + db::QuoteIdentifier(newTable) +
            QStringLiteral(" WHERE ") + db::QuoteIdentifier(TemporaryColumn()) +
-           QStringLiteral(" IN (") + list + u')';
+           QStringLiteral(" IN (");
+}
+
+size_t Digits(uint32_t number) {
+    size_t digits = 1;
+    while (number >= 10) {
+        number /= 10;
+        ++digits;
+    }
+    return digits;
+}
+
+}  // namespace
+
+QString DeleteStatement(const QString& newTable, const std::vector<uint32_t>& numbers) {
+    // The digits are written as bytes first: a QString::number per value costs more than the
+    // rest of a delete on the client.
+    std::string digits;
+    digits.reserve(numbers.size() * 9);
+    char number[16];
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        if (i > 0) digits += ", ";
+        digits.append(number, std::to_chars(number, number + sizeof number, numbers[i]).ptr);
+    }
+    const QString list = QString::fromLatin1(digits.data(), static_cast<qsizetype>(digits.size()));
+    // No closing semicolon, like the single-row delete.
+    return DeleteStatementStart(newTable) + list + u')';
+}
+
+size_t DeleteBatchLength(const QString& newTable, const std::vector<uint32_t>& numbers,
+                         size_t first, uint64_t maxStatementBytes) {
+    uint64_t bytes = static_cast<uint64_t>(DeleteStatementStart(newTable).toUtf8().size()) + 1;
+    size_t count = 0;
+    while (first + count < numbers.size() && count < static_cast<size_t>(kDeleteBatchSize)) {
+        const uint64_t more = Digits(numbers[first + count]) + (count > 0 ? 2 : 0);
+        if (count > 0 && bytes + more > maxStatementBytes) break;
+        bytes += more;
+        ++count;
+    }
+    return count;
 }
 
 QString DropKeyStatement(const QString& newTable) {
@@ -139,18 +195,26 @@ QString PreviewQuery(const QString& newTable) {
     return QStringLiteral("SELECT * FROM ") + db::QuoteIdentifier(newTable) + u';';
 }
 
+QString RowCountQuery(const QString& table) {
+    return QStringLiteral("SELECT COUNT(*) FROM ") + db::QuoteIdentifier(table) + u';';
+}
+
 DeduplicationRun::DeduplicationRun(app::GuardedProcedure& procedure, YieldCallback yield)
     : proc_(procedure), yield_(std::move(yield)) {
     proc_.Step(100, [&] { connection_ = db::Connection::Create(); });
     proc_.Step(102, [&] { keys_.reset(); });
-    proc_.Step(104, [&] { positions_.clear(); });
+    proc_.Step(104, [&] { numbers_.clear(); });
 }
 
 RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
     outcome_ = {};
+    session_.reset();
     survey_.reset();
-    readCommitted_ = copied_ = numberedCopy_ = keyDropped_ = swapped_ = false;
-    if (RefusalWithoutServer(inputs)) return outcome_;
+    progress_ = {};
+    if (auto refusal = RefusalWithoutServer(inputs)) {
+        outcome_.refusal = std::move(refusal);
+        return outcome_;
+    }
     const int failuresBefore = proc_.FailureCount();
     const ScratchNames names = NewScratchNames();
     outcome_.scratchTable = names.scratch;
@@ -160,31 +224,29 @@ RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
 
     OpenWorkingConnection(proc_, 112, connection_, inputs.settings);
     UseReadCommitted();
-    bool refused = false;
+    PinSession();
     proc_.Step(146, [&] {
-        TableSurvey survey = SurveyTables(Require(connection_), inputs);
+        if (!progress_.pinned) {
+            throw app::Failure(
+                QStringLiteral("Not carried out: the session settings the run relies on could "
+                               "not be set, so the run would not know which rows it copies."));
+        }
+        TableSurvey survey = SurveyTables(Require(connection_), inputs, *session_);
         if (survey.refusal) {
-            refused = true;
-            throw app::Failure(*survey.refusal);
+            outcome_.refusal = std::move(survey.refusal);
+            return;
         }
         survey_ = std::move(survey);
     });
-    if (refused) {
-        Conclude(failuresBefore);
-        return outcome_;
-    }
+    if (outcome_.refusal) return outcome_;
 
     BuildCopy(inputs, names.scratch);
     ReadKeysAndFindDuplicates(scratchInputs);
     DeleteDuplicates(scratchInputs);
-    proc_.Step(174, [&] {
-        RequireNumberedCopy(scratchInputs);
-        Send(DropKeyStatement(names.scratch));
-        keyDropped_ = true;
-    });
-    SwapIn(inputs, names, failuresBefore);
+    DropKey(scratchInputs);
+    SwapIn(inputs, names);
     proc_.Step(178, [&] {
-        if (!swapped_) {
+        if (!progress_.swapped) {
             throw app::Failure(
                 QStringLiteral("Not opened: %1 does not hold the result of this run.")
                     .arg(db::QuoteIdentifier(inputs.newTableName)));
@@ -202,7 +264,14 @@ void DeduplicationRun::UseReadCommitted() {
         db::Connection& connection = Require(connection_);
         serverIsolation_ = connection.TransactionIsolation();
         connection.SetTransactionIsolation(SQL_TXN_READ_COMMITTED);
-        readCommitted_ = true;
+        progress_.readCommitted = true;
+    });
+}
+
+void DeduplicationRun::PinSession() {
+    proc_.Step(158, [&] {
+        session_ = engine::PinSession(Require(connection_), SessionUse::Run);
+        progress_.pinned = true;
     });
 }
 
@@ -221,13 +290,13 @@ void DeduplicationRun::BuildCopy(const RunInputs& inputs, const QString& scratch
     });
     proc_.Step(154, [&] { Copy(inputs, scratch); });
     proc_.Step(156, [&] {
-        if (!copied_) {
+        if (!progress_.copied) {
             throw app::Failure(QStringLiteral("The temporary column was not added: the copy %1 was "
                                               "not made.")
                                    .arg(db::QuoteIdentifier(scratch)));
         }
         Send(AddKeyStatement(scratch));
-        numberedCopy_ = true;
+        progress_.numbered = true;
     });
 }
 
@@ -237,33 +306,55 @@ void DeduplicationRun::Copy(const RunInputs& inputs, const QString& scratch) {
     const bool lostBefore = outcome_.connectionLost;
     try {
         try {
-            Send(copy);
+            outcome_.rowsCopied = Send(copy);
         } catch (const db::DbError& failure) {
-            if (!readCommitted_ || failure.NativeError() != kStatementLogRefusesReadCommitted)
+            if (!progress_.readCommitted ||
+                failure.NativeError() != kStatementLogRefusesReadCommitted)
                 throw;
             // The server's binary log takes statements, which it cannot write for a copy made at
             // READ COMMITTED: this run keeps the server's own level, as any session there does.
             Require(connection_).SetTransactionIsolation(serverIsolation_);
-            readCommitted_ = false;
-            Send(copy);
+            progress_.readCommitted = false;
+            outcome_.rowsCopied = Send(copy);
         }
     } catch (...) {
         if (outcome_.connectionLost && !lostBefore) outcome_.place = ResultPlace::ScratchUnknown;
         throw;
     }
-    copied_ = true;
+    progress_.copied = true;
 }
 
-void DeduplicationRun::SwapIn(const RunInputs& inputs, const ScratchNames& names,
-                              int failuresBefore) {
+void DeduplicationRun::DropKey(const RunInputs& inputs) {
+    proc_.Step(174, [&] {
+        RequireNumberedCopy(inputs);
+        // The drop rebuilds the table and counts the rows it carries over: the rows left.
+        int64_t rowsLeft = Send(DropKeyStatement(inputs.newTableName));
+        progress_.numbered = false;
+        const int64_t expected = outcome_.rowsCopied - outcome_.duplicatesRemoved;
+        if (rowsLeft == 0 && expected != 0) {
+            // A server that rebuilds in place does not count: ask.
+            db::Cursor count = Require(connection_).OpenCursor(RowCountQuery(inputs.newTableName));
+            rowsLeft = count.Fetch() ? db::NullToDefault(count.Read(0), {}).toLongLong() : -1;
+        }
+        if (rowsLeft != expected) {
+            throw app::Failure(
+                QStringLiteral("The new table has %1 rows after the temporary column was dropped, "
+                               "but the run copied %2 and removed %3, which leaves %4. The result "
+                               "was not given the new name.")
+                    .arg(rowsLeft)
+                    .arg(outcome_.rowsCopied)
+                    .arg(outcome_.duplicatesRemoved)
+                    .arg(expected));
+        }
+        progress_.keyDropped = true;
+    });
+}
+
+void DeduplicationRun::SwapIn(const RunInputs& inputs, const ScratchNames& names) {
     proc_.Step(176, [&] {
-        // Only a complete result replaces anything: every step that builds it must have
-        // succeeded (the isolation level at line 120 does not change the result).
-        const auto& failed = proc_.FailedLines();
-        const bool complete =
-            keyDropped_ && std::all_of(failed.begin() + failuresBefore, failed.end(),
-                                       [](int line) { return line == 120; });
-        if (!complete) {
+        // Only a complete result replaces anything.
+        const Progress& p = progress_;
+        if (!(p.keysTrusted && p.deletesComplete && p.keyDropped)) {
             throw app::Failure(
                 QStringLiteral("Not carried out: the result in %1 is not complete, so %2 was not "
                                "replaced.")
@@ -279,7 +370,7 @@ void DeduplicationRun::SwapIn(const RunInputs& inputs, const ScratchNames& names
             if (outcome_.connectionLost && !lostBefore) outcome_.place = ResultPlace::SwapUnknown;
             throw;
         }
-        swapped_ = true;
+        progress_.swapped = true;
         if (survey_->newNameTaken) {
             outcome_.retiredTable = names.retired;
             Send(DropRetiredStatement(names.retired));
@@ -293,17 +384,17 @@ void DeduplicationRun::Conclude(int failuresBefore) {
     if (static_cast<int>(failed.size()) > failuresBefore) {
         outcome_.firstFailedLine = failed[static_cast<size_t>(failuresBefore)];
     }
-    if (swapped_) {
+    if (progress_.swapped) {
         outcome_.place = ResultPlace::NewTable;
-    } else if (outcome_.place == ResultPlace::Nowhere && copied_) {
+    } else if (outcome_.place == ResultPlace::Nowhere && progress_.copied) {
         outcome_.place = ResultPlace::Scratch;
     }
-    outcome_.temporaryColumnLeft = numberedCopy_ && !keyDropped_;
+    outcome_.temporaryColumnLeft = progress_.numbered;
 }
 
-void DeduplicationRun::Send(const QString& statement) {
+int64_t DeduplicationRun::Send(const QString& statement) {
     try {
-        Require(connection_).Execute(statement);
+        return Require(connection_).ExecuteCounted(statement);
     } catch (const db::DbError& failure) {
         if (IsLostConnection(failure)) outcome_.connectionLost = true;
         throw;
@@ -311,9 +402,8 @@ void DeduplicationRun::Send(const QString& statement) {
 }
 
 void DeduplicationRun::RequireNumberedCopy(const RunInputs& inputs) const {
-    // Without its own numbering column the copy must not be touched: a column of the same name
-    // that came with the chosen table would otherwise decide which rows go, and then be dropped.
-    if (!numberedCopy_) {
+    // Without its own numbering column the copy must not be touched.
+    if (!progress_.numbered) {
         throw app::Failure(
             QStringLiteral("Not carried out: the rows of %1 could not be numbered with the "
                            "temporary column %2.")
@@ -336,47 +426,63 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
         }
         return *keys_;
     };
-
     // A key that missed a field could equal another row's key by accident; so once any step of the
     // reading has failed, no row is deleted.
-    const int failuresBeforeReading = proc_.FailureCount();
-    const bool opened = keys_.has_value();
+    bool readingFailed = !keys_.has_value();
+    const auto reading = [&](auto&& body) {
+        return [&, body] {
+            try {
+                return body();
+            } catch (...) {
+                readingFailed = true;
+                throw;
+            }
+        };
+    };
 
     RowKey key;
     int fieldCount = 0;
     // The first reading: each row's key goes through the repeat screen; the exact comparison is
-    // the second reading's, at line 148.
-    while (proc_.LoopTest(124, [&] { return requireKeys().Fetch(); })) {
-        proc_.Step(126, [&] { YieldNow(yield_); });
-        proc_.Step(128, [&] { key.Clear(); });
-        int field = 0;
-        while (proc_.LoopTest(130, [&] {
-            fieldCount = requireKeys().FieldCount();
-            return field < fieldCount;
-        })) {
-            proc_.Step(132, [&] { YieldNow(yield_); });
-            proc_.Step(134, [&] { key.AppendField(requireKeys(), field); });
+    // the second reading's, at line 148. Field 0 is the temporary column, the key fields follow.
+    while (proc_.LoopTest(124, reading([&] { return requireKeys().Fetch(); }))) {
+        proc_.Step(126, reading([&] { YieldNow(yield_); }));
+        proc_.Step(128, reading([&] { key.Clear(); }));
+        int field = 1;
+        while (proc_.LoopTest(130, reading([&] {
+                                  fieldCount = requireKeys().FieldCount();
+                                  return field < fieldCount;
+                              }))) {
+            proc_.Step(132, reading([&] { YieldNow(yield_); }));
+            proc_.Step(134, reading([&] { key.AppendField(requireKeys(), field); }));
             ++field;
         }
-        proc_.Step(140, [&] {
-            ++outcome_.rowsRead;
-            screen_.Add(key.Bytes());
-        });
+        proc_.Step(140, reading([&] {
+                       ++outcome_.rowsRead;
+                       screen_.Add(key.Bytes());
+                   }));
     }
     proc_.Step(148, [&] {
-        if (opened && proc_.FailureCount() > failuresBeforeReading) {
+        if (readingFailed) {
+            if (!keys_) return;  // the key query's own failure is reported already
             throw app::Failure(
                 QStringLiteral("No rows were deleted: not every key could be read, so the "
-                               "duplicates are not known "
-                               "for certain. The new table is a full copy."));
+                               "duplicates are not known for certain. The new table is a full "
+                               "copy."));
+        }
+        if (outcome_.rowsRead != outcome_.rowsCopied) {
+            throw app::Failure(QStringLiteral("No rows were deleted: the key query read %1 rows, "
+                                              "but the copy made %2. The new table is a full copy.")
+                                   .arg(outcome_.rowsRead)
+                                   .arg(outcome_.rowsCopied));
         }
         if (screen_.AnyRepeated()) ConfirmRepeatedKeys();
-        positions_ = detector_.PositionsDescending();
-        outcome_.duplicatesFound = static_cast<int64_t>(positions_.size());
+        std::reverse(numbers_.begin(), numbers_.end());  // highest first
+        outcome_.duplicatesFound = static_cast<int64_t>(numbers_.size());
+        progress_.keysTrusted = true;
     });
     proc_.Step(150, [&] {
         keys_.reset();
-        // Only the positions are needed from here on.
+        // Only the numbers are needed from here on.
         screen_.Clear();
         detector_.ReleaseKeys();
     });
@@ -384,31 +490,43 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
 
 void DeduplicationRun::ConfirmRepeatedKeys() {
     // The second reading, from the driver's buffer: only the keys whose hash repeated are
-    // compared exactly, and only they are kept meanwhile.
+    // compared exactly, and only they are kept meanwhile. The rows come in the order of their
+    // numbers, so the numbers of the later rows of each group are found in ascending order.
     if (!keys_) {
         throw app::Failure(QStringLiteral("Operation is not allowed when the object is closed."));
     }
+    numbers_.clear();
     try {
         screen_.DropUnrepeated();
         keys_->Rewind();
         RowKey key;
+        uint64_t previous = 0;
         while (keys_->Fetch()) {
             YieldNow(yield_);
+            const uint64_t number = keys_->UnsignedValue(0);
+            if (number <= previous || number > UINT32_MAX) {
+                throw app::Failure(QStringLiteral("the temporary column holds %1 after %2")
+                                       .arg(number)
+                                       .arg(previous));
+            }
+            previous = number;
             key.Clear();
-            for (int field = 0; field < keys_->FieldCount(); ++field)
+            for (int field = 1; field < keys_->FieldCount(); ++field)
                 key.AppendField(*keys_, field);
-            if (screen_.Repeated(key.Bytes())) {
-                detector_.Add(key.Bytes());
-            } else {
+            if (!screen_.Repeated(key.Bytes())) {
                 detector_.AddUnrepeated();
+            } else if (detector_.Add(key.Bytes())) {
+                numbers_.push_back(static_cast<uint32_t>(number));
             }
         }
     } catch (const std::exception&) {
+        numbers_.clear();
         throw app::Failure(QStringLiteral("No rows were deleted: the keys could not be compared "
                                           "(%1). The new table is a full copy.")
                                .arg(app::DescribeFailure(std::current_exception())));
     }
     if (detector_.RowCount() != outcome_.rowsRead) {
+        numbers_.clear();
         throw app::Failure(QStringLiteral("No rows were deleted: the keys read %1 rows the second "
                                           "time and %2 the first. The new table is a full copy.")
                                .arg(detector_.RowCount())
@@ -417,20 +535,36 @@ void DeduplicationRun::ConfirmRepeatedKeys() {
 }
 
 void DeduplicationRun::DeleteDuplicates(const RunInputs& inputs) {
-    // Highest positions first, at most kDeleteBatchSize to a statement.
+    // Highest numbers first, in statements no larger than the server takes (less a margin for
+    // the packet's own bytes).
+    constexpr uint64_t kPacketMargin = 64;
+    const uint64_t packet =
+        session_ ? session_->Number(QStringLiteral("max_allowed_packet"), 0) : 0;
+    const uint64_t maxBytes = packet > 2 * kPacketMargin ? packet - kPacketMargin : 1024;
     size_t next = 0;
     // After the connection is lost, no further delete is sent: each would only fail in turn.
     while (
-        proc_.LoopTest(166, [&] { return next < positions_.size() && !outcome_.connectionLost; })) {
-        const size_t end = std::min(positions_.size(), next + kDeleteBatchSize);
-        const std::vector<int32_t> batch(positions_.begin() + static_cast<ptrdiff_t>(next),
-                                         positions_.begin() + static_cast<ptrdiff_t>(end));
-        next = end;
+        proc_.LoopTest(166, [&] { return next < numbers_.size() && !outcome_.connectionLost; })) {
+        const size_t length = DeleteBatchLength(inputs.newTableName, numbers_, next, maxBytes);
+        const std::vector<uint32_t> batch(numbers_.begin() + static_cast<ptrdiff_t>(next),
+                                          numbers_.begin() + static_cast<ptrdiff_t>(next + length));
+        next += length;
         proc_.Step(168, [&] { YieldNow(yield_); });
         proc_.Step(170, [&] {
-            RequireNumberedCopy(inputs);
-            Send(DeleteStatement(inputs.newTableName, batch));
-            outcome_.duplicatesRemoved += static_cast<int64_t>(batch.size());
+            try {
+                RequireNumberedCopy(inputs);
+                const int64_t removed = Send(DeleteStatement(inputs.newTableName, batch));
+                outcome_.duplicatesRemoved += removed;
+                if (removed != static_cast<int64_t>(batch.size())) {
+                    throw app::Failure(QStringLiteral("The delete named %1 rows, but the server "
+                                                      "removed %2.")
+                                           .arg(batch.size())
+                                           .arg(removed));
+                }
+            } catch (...) {
+                progress_.deletesComplete = false;
+                throw;
+            }
         });
     }
 }

@@ -2,11 +2,15 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace tarnwick::engine {
 
 // The key field list of the key query: each name in backticks (a backtick inside a name doubled),
 // joined by ", ": {"name", "city"} gives "`name`, `city`".
 QString BuildKeyFieldList(const QStringList& fieldNames);
+// The names of a key field list that BuildKeyFieldList made, or nothing when the text is not such
+// a list (or names no field).
+std::optional<QStringList> KeyFieldNames(const QString& keyFieldList);
 
 }  // namespace tarnwick::engine

@@ -6,17 +6,43 @@
 namespace tarnwick::engine {
 namespace {
 
+// A name as the line shows it: in backticks as a statement names it, with line breaks and other
+// control characters (and the backslash that introduces them) written as escapes, so that no
+// name can break the line or pass for another.
+QString Quoted(const QString& name) {
+    const QString quoted = db::QuoteIdentifier(name);
+    QString line;
+    line.reserve(quoted.size());
+    for (const QChar c : quoted) {
+        const char16_t u = c.unicode();
+        if (u == u'\\') {
+            line += QStringLiteral("\\\\");
+        } else if (u == u'\n') {
+            line += QStringLiteral("\\n");
+        } else if (u == u'\r') {
+            line += QStringLiteral("\\r");
+        } else if (u == u'\t') {
+            line += QStringLiteral("\\t");
+        } else if (u < 0x20 || u == 0x7f || u == 0x85 || u == 0x2028 || u == 0x2029) {
+            line += QStringLiteral("\\u%1").arg(static_cast<int>(u), 4, 16, QChar(u'0'));
+        } else {
+            line += c;
+        }
+    }
+    return line;
+}
+
 QString Deduplicated(const RunInputs& inputs, const RunOutcome& outcome) {
     return QStringLiteral("the deduplicated copy of %1 (kept %2 of %3 rows, %4 duplicates removed)")
-        .arg(db::QuoteIdentifier(inputs.chosenTable))
+        .arg(Quoted(inputs.chosenTable))
         .arg(outcome.RowsKept())
-        .arg(outcome.rowsRead)
+        .arg(outcome.rowsCopied)
         .arg(outcome.duplicatesRemoved);
 }
 
 // What the scratch table holds when the run stopped before the swap.
 QString ScratchContent(const RunInputs& inputs, const RunOutcome& outcome) {
-    const QString chosen = db::QuoteIdentifier(inputs.chosenTable);
+    const QString chosen = Quoted(inputs.chosenTable);
     if (outcome.connectionLost) {
         return QStringLiteral(
             "part of the run's work (the connection was lost, so how far it got "
@@ -41,8 +67,8 @@ QString ScratchContent(const RunInputs& inputs, const RunOutcome& outcome) {
 }
 
 QString WhatIsKnown(const RunInputs& inputs, const RunOutcome& outcome) {
-    const QString newTable = db::QuoteIdentifier(inputs.newTableName);
-    const QString scratch = db::QuoteIdentifier(outcome.scratchTable);
+    const QString newTable = Quoted(inputs.newTableName);
+    const QString scratch = Quoted(outcome.scratchTable);
     const QString untouched = QStringLiteral("this run did not create or change ") + newTable;
     switch (outcome.place) {
         case ResultPlace::Nowhere:
@@ -68,7 +94,7 @@ QString WhatIsKnown(const RunInputs& inputs, const RunOutcome& outcome) {
                                                                   "still be kept as ")
                                                  : QStringLiteral("; the table it replaced is "
                                                                   "kept as ")) +
-                         db::QuoteIdentifier(outcome.retiredTable);
+                         Quoted(outcome.retiredTable);
             }
             return known;
         }
@@ -83,8 +109,8 @@ QString RunSummary(const RunInputs& inputs, const RunOutcome& outcome, double se
     if (outcome.Succeeded()) {
         return QStringLiteral("kept %1 of %2 rows in %3 (%4 duplicates removed) in %5 s")
             .arg(outcome.RowsKept())
-            .arg(outcome.rowsRead)
-            .arg(inputs.newTableName)
+            .arg(outcome.rowsCopied)
+            .arg(Quoted(inputs.newTableName))
             .arg(outcome.duplicatesRemoved)
             .arg(time);
     }

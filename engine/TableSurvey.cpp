@@ -8,6 +8,8 @@
 #include "db/DbError.h"
 #include "db/Identifier.h"
 #include "engine/DeduplicationRun.h"
+#include "engine/KeyFieldList.h"
+#include "engine/SessionPins.h"
 
 namespace tarnwick::engine {
 namespace {
@@ -50,15 +52,6 @@ bool ViewReadsFrom(const std::vector<View>& views, const QString& chosenView,
     return false;
 }
 
-// True when the server compares table names without letter case.
-bool ServerFoldsNameCase(db::Connection& connection) {
-    db::Cursor setting = connection.OpenCursor(NameCaseQuery());
-    if (!setting.Fetch()) {
-        throw db::DbError(QStringLiteral("The server did not say how it compares table names"));
-    }
-    return db::NullToDefault(setting.Read(0), {}) != u"0";
-}
-
 }  // namespace
 
 QString TableListQuery() {
@@ -69,17 +62,43 @@ QString ColumnListQuery(const QString& table) {
     return QStringLiteral("SHOW COLUMNS FROM ") + db::QuoteIdentifier(table) + u';';
 }
 
-QString NameCaseQuery() {
-    return QStringLiteral("SELECT @@lower_case_table_names;");
-}
-
 QString ViewDefinitionsQuery() {
     return QStringLiteral(
         "SELECT TABLE_SCHEMA, TABLE_NAME, VIEW_DEFINITION FROM information_schema.VIEWS;");
 }
 
-TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs) {
+namespace {
+
+// Why the server cannot hold the new table, or nothing: the copy is a table without a primary key
+// (the temporary column that numbers its rows is one only while the run works), which a server
+// that requires a primary key on every table refuses to create.
+std::optional<QString> PrimaryKeyRefusal(const SessionFacts& session) {
+    const bool innodb = session.Value(QStringLiteral("default_storage_engine"))
+                            .value_or(QStringLiteral("InnoDB"))
+                            .compare(u"InnoDB", Qt::CaseInsensitive) == 0;
+    QString setting;
+    if (innodb && session.IsOn(QStringLiteral("innodb_force_primary_key"))) {
+        setting = QStringLiteral("innodb_force_primary_key");
+    } else if (session.IsOn(QStringLiteral("sql_require_primary_key"))) {
+        setting = QStringLiteral("sql_require_primary_key");
+    } else {
+        return std::nullopt;
+    }
+    return QStringLiteral(
+               "This server requires a primary key on every table (%1 is ON), and the new table "
+               "is a copy of the chosen table's rows and columns without any key, which the "
+               "server refuses to create. Nothing was changed. Ask the server's administrator to "
+               "turn %1 off, or use a server without that rule.")
+        .arg(setting);
+}
+
+}  // namespace
+
+TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
+                         const SessionFacts& session) {
     TableSurvey survey;
+    if ((survey.refusal = PrimaryKeyRefusal(session))) return survey;
+
     QHash<QString, QString> types;  // table name -> "BASE TABLE", "VIEW", "SEQUENCE", ...
     {
         db::Cursor tables = connection.OpenCursor(TableListQuery());
@@ -90,14 +109,17 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs) {
     }
 
     auto newType = types.constFind(inputs.newTableName);
-    if (newType == types.constEnd()) {
+    if (newType == types.constEnd() &&
+        session.Value(QStringLiteral("lower_case_table_names")).value_or(QStringLiteral("0")) !=
+            u"0") {
         // A name that differs from a listed one only in letter case names that very table on a
         // server that folds the case of table names (lower_case_table_names 1 or 2): the result
         // then replaces it.
         for (auto it = types.constBegin(); it != types.constEnd(); ++it) {
-            if (it.key().compare(inputs.newTableName, Qt::CaseInsensitive) != 0) continue;
-            if (ServerFoldsNameCase(connection)) newType = it;
-            break;
+            if (it.key().compare(inputs.newTableName, Qt::CaseInsensitive) == 0) {
+                newType = it;
+                break;
+            }
         }
     }
     if (newType != types.constEnd()) {
@@ -115,9 +137,42 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs) {
 
     const auto chosenType = types.constFind(inputs.chosenTable);
     if (chosenType == types.constEnd()) return survey;  // the copy will say what is wrong
-    if (*chosenType == u"VIEW") {
+
+    // Field, Type, Null, Key, Default, Extra. Column names compare without letter case, as the
+    // server compares them.
+    QStringList names;
+    bool invisible = false;
+    {
+        db::Cursor columns = connection.OpenCursor(ColumnListQuery(inputs.chosenTable));
+        while (columns.Fetch()) {
+            names << db::NullToDefault(columns.Read(0), {});
+            invisible =
+                invisible ||
+                db::NullToDefault(columns.Read(5), {}).contains(u"INVISIBLE", Qt::CaseInsensitive);
+        }
+    }
+    if (invisible) survey.copyColumns = names;
+    for (const QString& field : KeyFieldNames(inputs.keyFieldList).value_or(QStringList{})) {
+        if (!names.contains(field, Qt::CaseInsensitive)) {
+            survey.refusal = QStringLiteral(
+                                 "\"%1\" is not a field of the table \"%2\", so it "
+                                 "cannot be a key field. Its fields are: %3.")
+                                 .arg(field, inputs.chosenTable, names.join(QStringLiteral(", ")));
+            return survey;
+        }
+    }
+    const QString temporary = QString::fromUtf16(kTemporaryColumn);
+    if (names.contains(temporary, Qt::CaseInsensitive)) {
+        survey.refusal = QStringLiteral(
+                             "The table \"%1\" already has a column named %2. Tarnwick numbers the "
+                             "copied rows in a temporary column of that name, so it cannot copy "
+                             "this table. Rename that column, or copy the table without it first.")
+                             .arg(inputs.chosenTable, temporary);
+        return survey;
+    }
+
+    if (*chosenType == u"VIEW" && survey.newNameTaken) {
         // Only a table that the result replaces can change what the view shows.
-        if (!survey.newNameTaken) return survey;
         std::vector<View> views;
         db::Cursor rows = connection.OpenCursor(ViewDefinitionsQuery());
         while (rows.Fetch()) {
@@ -134,20 +189,7 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs) {
                                  "replace. Please type another name for the new table.")
                                  .arg(inputs.newTableName, inputs.chosenTable);
         }
-        return survey;
     }
-
-    db::Cursor columns = connection.OpenCursor(ColumnListQuery(inputs.chosenTable));
-    QStringList names;
-    bool invisible = false;
-    while (columns.Fetch()) {
-        // Field, Type, Null, Key, Default, Extra.
-        names << db::NullToDefault(columns.Read(0), {});
-        invisible =
-            invisible ||
-            db::NullToDefault(columns.Read(5), {}).contains(u"INVISIBLE", Qt::CaseInsensitive);
-    }
-    if (invisible) survey.copyColumns = names;
     return survey;
 }
 

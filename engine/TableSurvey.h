@@ -11,6 +11,7 @@ class Connection;
 namespace tarnwick::engine {
 
 struct RunInputs;
+class SessionFacts;
 
 // What the run must know of the server's tables before it sends anything that changes one.
 struct TableSurvey {
@@ -20,21 +21,23 @@ struct TableSurvey {
     QStringList copyColumns;
     // A table of the new name exists: the finished result replaces it.
     bool newNameTaken = false;
-    // Why the new name must not be used: it names a view, or the chosen view reads from the
-    // table of that name (directly or through other views), which replacing it would change.
+    // Why the run must not start, in words for the user: the server requires a primary key on
+    // every table; the new name names a view, or a table that the chosen view reads from
+    // (directly or through other views), which replacing it would change; a key field is not a
+    // field of the chosen table; the chosen table already has a column of the temporary
+    // column's name.
     std::optional<QString> refusal;
 };
 
-// The statements the survey reads with, in the order they are sent. The second is sent only when
-// the new name differs from a listed table's only in letter case; the third for a chosen base
-// table only; the fourth for a chosen view when a table of the new name exists.
+// The statements the survey reads with, in the order they are sent. The second is sent when the
+// chosen table is listed; the third for a chosen view when a table of the new name exists.
 QString TableListQuery();
-QString NameCaseQuery();
 QString ColumnListQuery(const QString& table);
 QString ViewDefinitionsQuery();
 
-// Reads the survey over an open connection to the run's database. Throws DbError when a read
-// fails.
-TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs);
+// Reads the survey over an open connection to the run's database, whose session variables
+// `session` holds. Throws DbError when a read fails.
+TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
+                         const SessionFacts& session);
 
 }  // namespace tarnwick::engine

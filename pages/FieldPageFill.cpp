@@ -5,6 +5,7 @@
 #include "app/GuardedProcedure.h"
 #include "app/Yield.h"
 #include "db/RowSet.h"
+#include "engine/SessionPins.h"
 #include "engine/WorkingConnection.h"
 #include "pages/DataGrid.h"
 #include "pages/FieldMoves.h"
@@ -22,8 +23,13 @@ void FillFieldPage(app::GuardedProcedure& proc, const FieldPageFillLines& lines,
     proc.Step(lines.show, [&] { wizard.FieldPage().ShowPage(); });
     proc.Step(lines.clear, [&] { Clear(wizard.FieldPage().List1()); });
     proc.Step(lines.unbind, [&] { wizard.FieldPage().DataGrid1().SetDataSource(nullptr); });
-    proc.Step(lines.openPreview,
-              [&] { Require(sources.preview).Open(sources.previewStatement, sources.connection); });
+    proc.Step(lines.openPreview, [&] {
+        // The grid shows every row the statement selects, whatever limits the server's own
+        // settings would put on this session.
+        if (sources.connection)
+            engine::PinSession(*sources.connection, engine::SessionUse::EveryRow);
+        Require(sources.preview).Open(sources.previewStatement, sources.connection);
+    });
     proc.Step(lines.bind, [&] { wizard.FieldPage().DataGrid1().SetDataSource(sources.preview); });
     proc.Step(lines.openDescribe,
               [&] { Require(sources.fields).Open(sources.describeStatement, sources.connection); });

@@ -108,10 +108,7 @@ void Form4::PushButton4_Click() {
     const engine::RunInputs inputs{wizard_.State().ConnectionSettings(),
                                    wizard_.State().ChosenTable, wizard_.State().KeyFieldList,
                                    text1_->text()};
-    // Whether the name is safe to use is asked of the server, which can take a moment.
-    Pointer().Set(PointerCode::Busy);
-    if (const auto refusal = engine::RefusalOf(inputs)) {
-        Pointer().Set(PointerCode::Default);
+    if (const auto refusal = engine::RefusalWithoutServer(inputs)) {
         app::ShowMessage(*refusal);
         return;
     }
@@ -119,6 +116,14 @@ void Form4::PushButton4_Click() {
     minimised_->Start();  // a page minimised at any time from here on comes back at the end
     proc.Step(110, [&] { Pointer().Set(PointerCode::Busy); });
     const engine::RunOutcome outcome = run.Run(inputs);
+    if (outcome.Refused()) {
+        // Refused over the run's own connection before anything changed: the page stays ready
+        // for another name or other fields.
+        if (minimised_->Minimised()) minimised_->RestoreNormal();
+        Pointer().Set(PointerCode::Default);
+        app::ShowMessage(*outcome.refusal);
+        return;
+    }
     proc.Step(180, [&] {
         // A preview that did not open is bound as a closed row set, which the grid refuses.
         dataGrid1_->SetDataSource(outcome.preview ? outcome.preview

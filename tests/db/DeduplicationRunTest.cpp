@@ -138,8 +138,8 @@ TEST(DeduplicationRun, ANameThatDiffersOnlyInLetterCaseIsAnotherTableOnThisServe
                      "CREATE TABLE old (something TEXT);", "INSERT INTO old VALUES ('kept');"});
     const RecordedRun run = RunDedupe(db, "t", {"a"}, "Old");
     EXPECT_TRUE(run.reports.isEmpty()) << run.reports.join("\n").toStdString();
-    EXPECT_EQ(run.statements.mid(0, 2),
-              (QStringList{engine::TableListQuery(), engine::NameCaseQuery()}));
+    EXPECT_EQ(run.statements.mid(2, 2),
+              (QStringList{engine::TableListQuery(), engine::ColumnListQuery("t")}));
     EXPECT_TRUE(run.statements.contains("RENAME TABLE " + Scratch(run) + " TO `Old`;"));
     EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM Old;"), (QStringList{"1", "2"}));
     EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM old;"), QStringList{"kept"});
@@ -175,9 +175,10 @@ TEST(DeduplicationRun, WorksWithBlanksBackticksAndNonAsciiLettersInNames) {
              u" VALUES ('Große', 'Köln'), ('Große', 'Köln'), ('Große', 'Kö'), ('東京', '1');"_s});
     const RecordedRun run = RunDedupe(db, table, {field, "ort, plz"}, newTable);
     EXPECT_TRUE(run.reports.isEmpty()) << run.reports.join("\n").toStdString();
-    EXPECT_EQ(run.statements.value(5), u"SELECT `Straße ``x```, `ort, plz` FROM "_s + Scratch(run) +
+    EXPECT_EQ(run.statements.value(7), "SELECT `" + kTemp +
+                                           u"`, `Straße ``x```, `ort, plz` FROM "_s + Scratch(run) +
                                            " ORDER BY `" + kTemp + "`;");
-    EXPECT_EQ(run.statements.value(8), "RENAME TABLE " + Scratch(run) + u" TO `Kunden 2 `` ü`;"_s);
+    EXPECT_EQ(run.statements.value(10), "RENAME TABLE " + Scratch(run) + u" TO `Kunden 2 `` ü`;"_s);
     EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM " + db::QuoteIdentifier(newTable) + ";"),
               (QStringList{u"Große|Köln"_s, u"Große|Kö"_s, u"東京|1"_s}));
 }
@@ -210,7 +211,7 @@ TEST(DeduplicationRun, AnUnreachableServerReportsEveryStepAndStillEnds) {
     const RecordedRun run = RunDedupe(unreachable, "t", {"a"}, "t2");
     EXPECT_TRUE(run.statements.isEmpty());
     EXPECT_EQ(run.reportedLines,
-              (std::vector<int>{118, 120, 146, 152, 154, 156, 122, 124, 174, 176, 178}));
+              (std::vector<int>{118, 120, 158, 146, 152, 154, 156, 122, 124, 174, 176, 178}));
     EXPECT_TRUE(run.reports[0].startsWith("[ma-")) << run.reports[0].toStdString();
     EXPECT_FALSE(run.outcome.preview);
     EXPECT_EQ(run.outcome.firstFailedLine, 118);
@@ -223,9 +224,11 @@ TEST(DeduplicationRun, AFailingCopyIsReportedAndNothingIsDeleted) {
     EXPECT_EQ(run.reportedLines, (std::vector<int>{154, 156, 122, 124, 174, 176, 178}));
     EXPECT_TRUE(run.reports[0].contains("no_such_table' doesn't exist"))
         << run.reports[0].toStdString();
-    EXPECT_EQ(run.statements,
-              (QStringList{"SHOW FULL TABLES;", "DROP TABLE IF EXISTS " + Scratch(run) + ";",
-                           "CREATE TABLE " + Scratch(run) + " AS SELECT * from `no_such_table`;"}));
+    EXPECT_EQ(
+        run.statements,
+        test::RunSessionStatements() +
+            QStringList({"SHOW FULL TABLES;", "DROP TABLE IF EXISTS " + Scratch(run) + ";",
+                         "CREATE TABLE " + Scratch(run) + " AS SELECT * from `no_such_table`;"}));
     EXPECT_EQ(engine::RunSummary({db, "no_such_table", "`a`", "copy2"}, run.outcome, 0.5),
               "failed at line 154 in 0.500 s: no table was created and this run did not create or "
               "change `copy2`");
@@ -245,27 +248,42 @@ TEST(DeduplicationRun, AFailingCopyLeavesAnExistingTableOfTheNewNameAsItWas) {
         << run.statements.join("\n").toStdString();
 }
 
-TEST(DeduplicationRun, ATableWithAColumnOfTheTemporaryNameStaysAFullCopy) {
+TEST(DeduplicationRun, RefusesBeforeAnyChangeATableWithTheTemporaryColumnAndUnknownKeyFields) {
     auto db = TestServer::FreshDatabaseForThisTest();
-    TestServer::Run(db.database, {"CREATE TABLE t (a INT, " + kTemp + " INT);",
-                                  "INSERT INTO t VALUES (1, 30), (1, 20), (1, 10);"});
-    const RecordedRun run = RunDedupe(db, "t", {"a"}, "t2");
-    // The Add key fails; the steps that need the run's own numbering are reported, once each,
-    // and never act on the table's own column of that name. The full copy stays in the scratch
-    // table, and the new name is never given to it.
-    EXPECT_EQ(run.reportedLines, (std::vector<int>{156, 122, 124, 174, 176, 178}));
-    EXPECT_TRUE(run.reports[0].contains("Duplicate column name")) << run.reports[0].toStdString();
-    EXPECT_TRUE(run.statements.filter("DELETE").isEmpty());
-    EXPECT_TRUE(run.statements.filter("DROP COLUMN").isEmpty());
-    EXPECT_TRUE(run.statements.filter("RENAME").isEmpty());
-    EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM " + Scratch(run) + ";"),
-              (QStringList{"1|30", "1|20", "1|10"}));
-    EXPECT_FALSE(run.outcome.preview);
-    EXPECT_EQ(TestServer::Rows(db, "SHOW TABLES LIKE 't2';"), QStringList{});
-    EXPECT_EQ(engine::RunSummary({db, "t", "`a`", "t2"}, run.outcome, 1),
-              "failed at line 156 in 1.000 s: this run did not create or change `t2`; the scratch "
-              "table " +
-                  Scratch(run) + " holds a full copy of `t` (no duplicates removed)");
+    TestServer::Run(db.database, {"CREATE TABLE t (a INT, temp_column_created_by_quarnett INT);",
+                                  "INSERT INTO t VALUES (1, 30), (1, 20), (1, 10);",
+                                  "CREATE TABLE u (Name VARCHAR(9), city VARCHAR(9));",
+                                  "INSERT INTO u VALUES ('x', 'y'), ('x', 'y');"});
+    const QString before = TestServer::Checksum(db, "t");
+    const auto refusedAfterTheSurvey = [&](const RecordedRun& run, const QString& table) {
+        EXPECT_TRUE(run.outcome.Refused());
+        EXPECT_FALSE(run.outcome.Succeeded());
+        EXPECT_TRUE(run.reports.isEmpty()) << run.reports.join("\n").toStdString();
+        // Nothing after the survey: no scratch table, no drop, no copy.
+        EXPECT_EQ(run.statements,
+                  test::RunSessionStatements() +
+                      QStringList({engine::TableListQuery(), engine::ColumnListQuery(table)}));
+    };
+
+    // The column's name in any letter case is the server's same column.
+    RecordedRun run = RunDedupe(db, "t", {"a"}, "t2");
+    refusedAfterTheSurvey(run, "t");
+    EXPECT_TRUE(run.outcome.refusal->contains("already has a column named " + kTemp))
+        << run.outcome.refusal->toStdString();
+
+    // A field the table lacks, as a script may misspell it; a field in another letter case is the
+    // same field to the server and is taken.
+    run = RunDedupe(db, "u", {"name", "town"}, "u2");
+    refusedAfterTheSurvey(run, "u");
+    EXPECT_EQ(*run.outcome.refusal,
+              "\"town\" is not a field of the table \"u\", so it cannot be a key field. Its "
+              "fields are: Name, city.");
+    run = RunDedupe(db, "u", {"NAME", "City"}, "u2");
+    EXPECT_TRUE(run.outcome.Succeeded()) << run.reports.join("\n").toStdString();
+    EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM u2;"), QStringList{"x|y"});
+
+    EXPECT_EQ(TestServer::Rows(db, "SHOW TABLES;"), (QStringList{"t", "u", "u2"}));
+    EXPECT_EQ(TestServer::Checksum(db, "t"), before);
 }
 
 TEST(DeduplicationRun, DeletesNothingWhenAStepOfTheKeyReadingFailed) {
@@ -283,20 +301,33 @@ TEST(DeduplicationRun, DeletesNothingWhenAStepOfTheKeyReadingFailed) {
     EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM " + Scratch(run) + ";").size(), 4);
 }
 
-TEST(DeduplicationRun, RefusesTheChosenTablesNameAndBlankNamesWithoutSendingAnything) {
+TEST(DeduplicationRun, RefusesNamesTheServerCannotTakeWithoutSendingAnything) {
     auto db = TestServer::FreshDatabaseForThisTest();
     TestServer::Run(db.database,
                     {"CREATE TABLE Orders (a INT);", "INSERT INTO Orders VALUES (1), (1);"});
     const QString before = TestServer::Checksum(db, "Orders");
-    for (const QString& name : {u"Orders"_s, u"orders"_s, u"ORDERS"_s, u""_s, u"   "_s}) {
+    const QString longest(64, u'\u00fc');
+    for (const QString& name :
+         {u"Orders"_s, u"orders"_s, u"ORDERS"_s, u""_s, u"   "_s, longest + u'x', u"new "_s,
+          u"a"_s + QChar(0) + u"b"_s, u"smile \U0001F600"_s}) {
         const engine::RunInputs inputs{db, "Orders", "`a`", name};
-        EXPECT_TRUE(engine::RefusalOf(inputs).has_value()) << name.toStdString();
+        EXPECT_TRUE(engine::RefusalWithoutServer(inputs).has_value()) << name.toStdString();
         const RecordedRun run = RunDedupe(db, "Orders", {"a"}, name);
+        EXPECT_TRUE(run.outcome.Refused()) << name.toStdString();
         EXPECT_TRUE(run.statements.isEmpty()) << name.toStdString();
         EXPECT_TRUE(run.reports.isEmpty());
     }
+    EXPECT_FALSE(
+        engine::RefusalWithoutServer({db, "Orders", "", "Orders2"}).value_or("").isEmpty());
     EXPECT_EQ(TestServer::Checksum(db, "Orders"), before);
-    EXPECT_FALSE(engine::RefusalOf({db, "Orders", "`a`", "Orders2"}).has_value());
+
+    // The longest name the server takes, and blanks before a name, are taken.
+    for (const QString& name : {longest, u"  lead"_s}) {
+        const RecordedRun run = RunDedupe(db, "Orders", {"a"}, name);
+        EXPECT_TRUE(run.outcome.Succeeded()) << run.reports.join("\n").toStdString();
+        EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM " + db::QuoteIdentifier(name) + ";"),
+                  QStringList{"1"});
+    }
 }
 
 namespace {
@@ -328,26 +359,32 @@ TEST(DeduplicationRun, RefusesANewNameThatTheChosenViewReadsFromThroughAnyChainO
     TestServer::Run(db.database, {"CREATE VIEW pv3 AS SELECT a FROM t_views_elsewhere.vx;"});
     const QString before = TestServer::Checksum(db, "precious");
 
+    const auto refusalOf = [&](const QString& chosen, const QString& newName) {
+        return RunDedupe(db, chosen, {"a"}, newName).outcome.refusal;
+    };
     for (const QString& view : {u"pv"_s, u"pv2"_s, u"pv3"_s}) {
-        const auto refusal = engine::RefusalOf({db, view, "`a`", "precious"});
+        const auto refusal = refusalOf(view, "precious");
         ASSERT_TRUE(refusal.has_value()) << view.toStdString();
         EXPECT_TRUE(refusal->contains("the view \"" + view + "\" that you chose reads from"))
             << refusal->toStdString();
     }
-    // A view never replaces a table it does not read, and a view's name is never replaced.
-    EXPECT_FALSE(engine::RefusalOf({db, "pv", "`a`", "unrelated"}).has_value());
-    EXPECT_FALSE(engine::RefusalOf({db, "pv", "`a`", "fresh_name"}).has_value());
-    const auto viewName = engine::RefusalOf({db, "precious", "`a`", "pv2"});
+    const auto viewName = refusalOf("precious", "pv2");
     ASSERT_TRUE(viewName.has_value());
     EXPECT_TRUE(viewName->contains("that is the name of a view")) << viewName->toStdString();
 
-    // The run asks again over its own connection and sends nothing that changes a table.
+    // The run asks over its own connection and sends nothing that changes a table.
     const RecordedRun run = RunDedupe(db, "pv", {"a"}, "precious");
-    EXPECT_EQ(run.reportedLines, std::vector<int>{146});
-    EXPECT_EQ(run.statements, (QStringList{"SHOW FULL TABLES;", engine::ViewDefinitionsQuery()}));
+    EXPECT_TRUE(run.reports.isEmpty());
+    EXPECT_EQ(run.statements, test::RunSessionStatements() +
+                                  QStringList({"SHOW FULL TABLES;", engine::ColumnListQuery("pv"),
+                                               engine::ViewDefinitionsQuery()}));
     EXPECT_EQ(run.outcome.place, engine::ResultPlace::Nowhere);
     EXPECT_EQ(TestServer::Checksum(db, "precious"), before);
     EXPECT_EQ(TestServer::Rows(db, "SELECT COUNT(*) FROM pv3;"), QStringList{"3"});
+
+    // A view never replaces a table it does not read.
+    const RecordedRun fresh = RunDedupe(db, "pv", {"a"}, "fresh_name");
+    EXPECT_TRUE(fresh.outcome.Succeeded()) << fresh.reports.join("\n").toStdString();
 
     // Into a table the view does not read, a view is copied like a table.
     const RecordedRun copy = RunDedupe(db, "pv2", {"a"}, "unrelated");
@@ -366,7 +403,7 @@ TEST(DeduplicationRun, CopiesInvisibleColumnsAndTakesThemAsKeyFields) {
     const QString before = TestServer::Checksum(db, "t");
     const RecordedRun run = RunDedupe(db, "t", {"secret"}, "t2");
     EXPECT_TRUE(run.reports.isEmpty()) << run.reports.join("\n").toStdString();
-    EXPECT_EQ(run.statements.value(3),
+    EXPECT_EQ(run.statements.value(5),
               "CREATE TABLE " + Scratch(run) + " AS SELECT `id`, `secret`, `odd ``name` from `t`;");
     EXPECT_EQ(TestServer::Rows(db, "SELECT id, secret, `odd ``name` FROM t2;"),
               (QStringList{"1|s|10", "3|u|30"}));

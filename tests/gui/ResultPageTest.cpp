@@ -14,6 +14,7 @@
 #include "pages/Form4.h"
 #include "tests/gui/PageTest.h"
 #include "tests/support/QtPrinting.h"
+#include "tests/support/RunStatements.h"
 #include "tests/support/TestServer.h"
 
 using namespace tarnwick;
@@ -130,7 +131,8 @@ TEST_F(ResultPage, BackAfterARunAndForwardAgainKeepsTheResultAndTheName) {
     EXPECT_FALSE(form4.isVisible());
     ASSERT_TRUE(w.FieldPage().isVisible());
     // The whole table this time, and the chosen fields are not offered again.
-    EXPECT_EQ(statements, (QStringList{"SELECT * FROM `orders`;", "DESCRIBE `orders`;"}));
+    EXPECT_EQ(statements, test::EveryRowSessionStatements() +
+                              QStringList({"SELECT * FROM `orders`;", "DESCRIBE `orders`;"}));
     EXPECT_EQ(w.FieldPage().DataGrid1().model()->rowCount(), 5);
     EXPECT_EQ(test::Items(w.FieldPage().List1()), (QStringList{"id", "total"}));
 
@@ -241,7 +243,8 @@ TEST_F(ResultPage, ASecondPressOfBackOrFinishWhileItWorksDoesNothing) {
     });
     statements.clear();
     Click(form4, "PushButton2");
-    EXPECT_EQ(statements, (QStringList{"SELECT * FROM `orders`;", "DESCRIBE `orders`;"}));
+    EXPECT_EQ(statements, test::EveryRowSessionStatements() +
+                              QStringList({"SELECT * FROM `orders`;", "DESCRIBE `orders`;"}));
     EXPECT_EQ(test::Items(w.FieldPage().List1()), (QStringList{"id", "total"}));
     EXPECT_FALSE(form4.isVisible());
 

@@ -18,14 +18,14 @@ DeleteFigures TimeDeletes(db::Connection& connection, const QString& table, int 
     connection.Execute(engine::AddKeyStatement(copy));
 
     // The positions the run would find: all but the first row of each group of exactly equal keys.
-    std::vector<int32_t> positions;
+    std::vector<uint32_t> positions;
     {
         db::Cursor cursor = connection.OpenCursor(
             "SELECT p FROM (SELECT " + db::QuoteIdentifier(temporary) +
             " AS p, ROW_NUMBER() OVER (PARTITION BY BINARY name, BINARY city ORDER BY " +
             db::QuoteIdentifier(temporary) + ") AS n FROM " + db::QuoteIdentifier(copy) +
             ") numbered WHERE n > 1 ORDER BY p DESC;");
-        while (cursor.Fetch()) positions.push_back(cursor.Read(0).value_or(QString()).toInt());
+        while (cursor.Fetch()) positions.push_back(cursor.Read(0).value_or(QString()).toUInt());
     }
 
     DeleteFigures figures;
@@ -34,8 +34,8 @@ DeleteFigures TimeDeletes(db::Connection& connection, const QString& table, int 
     timer.start();
     for (size_t next = 0; next < positions.size(); next += static_cast<size_t>(batchSize)) {
         const size_t end = std::min(positions.size(), next + static_cast<size_t>(batchSize));
-        const std::vector<int32_t> batch(positions.begin() + static_cast<ptrdiff_t>(next),
-                                         positions.begin() + static_cast<ptrdiff_t>(end));
+        const std::vector<uint32_t> batch(positions.begin() + static_cast<ptrdiff_t>(next),
+                                          positions.begin() + static_cast<ptrdiff_t>(end));
         connection.Execute(engine::DeleteStatement(copy, batch));
         ++figures.statements;
     }

@@ -1,6 +1,7 @@
 #include "tools/tarnwick-dedupe/DedupeOptions.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -103,6 +104,16 @@ DedupeOptions ParseDedupeOptions(int argc, char** argv) {
     if (password && passwordFile)
         UsageError(QStringLiteral("give --password or --password-file, not both"));
     if (options.keys.isEmpty()) UsageError(QStringLiteral("missing --key"));
+    // The driver reads a port that is not a number as no port (3306), and "33560x" as 33560.
+    const QString portText = require(port, "--port");
+    const bool digits = !portText.isEmpty() && portText.size() <= 5 &&
+                        std::all_of(portText.begin(), portText.end(),
+                                    [](QChar c) { return c >= u'0' && c <= u'9'; });
+    const int portNumber = digits ? portText.toInt() : 0;
+    if (portNumber < 1 || portNumber > 65535) {
+        UsageError(QStringLiteral("--port must be a whole number from 1 to 65535, not \"%1\"")
+                       .arg(portText));
+    }
     options.inputs.settings = {
         require(server, "--server"), require(user, "--user"),
         passwordFile ? ReadPasswordFile(*passwordFile) : password.value_or(QString()),

@@ -43,10 +43,11 @@ int main(int argc, char** argv) {
         Print(stdout, tools::DedupeUsage());
         return 0;
     }
-    if (const auto refusal = engine::RefusalOf(options.inputs)) {
-        Print(stderr, QStringLiteral("tarnwick-dedupe: ") + *refusal + u'\n');
+    const auto refused = [](const QString& refusal) {
+        Print(stderr, QStringLiteral("tarnwick-dedupe: ") + refusal + u'\n');
         return 2;
-    }
+    };
+    if (const auto refusal = engine::RefusalWithoutServer(options.inputs)) return refused(*refusal);
 
     ReportPrinter printer;
     app::MessageBoxServiceScope reports(printer);
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
     engine::DeduplicationRun run(proc, {});
     const engine::RunOutcome outcome = run.Run(options.inputs);
     const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+    if (outcome.Refused()) return refused(*outcome.refusal);
 
     Print(stdout, engine::RunSummary(options.inputs, outcome, seconds) + u'\n');
     return proc.FailureCount() == 0 ? 0 : 1;
