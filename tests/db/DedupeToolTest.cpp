@@ -226,3 +226,28 @@ TEST(DedupeTool, AWriterDuringTheCopyNeitherWaitsItOutNorFailsAndTheCopyIsConsis
                 copied == "400001|-1|400001")
         << copied.toStdString();
 }
+
+TEST(DedupeTool, APortMustBeAWholeNumberAndTheSummaryKeepsNamesOnItsLine) {
+    auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(db.database, {"CREATE TABLE t (a INT);", "INSERT INTO t VALUES (1), (1);"});
+    const QStringList rest{"--user",  db.user, "--password", db.password, "--database", db.database,
+                           "--table", "t",     "--key",      "a",         "--into",     "t2"};
+    // The driver would read these as port 3306, or as 33560.
+    for (const QString& port : {u"abc"_s, u""_s, db.port + "x", u"0"_s, u"65536"_s, u"-1"_s}) {
+        const ToolResult result =
+            RunTool(QStringList{"--server", db.server, "--port", port} + rest);
+        EXPECT_EQ(result.exitCode, 2) << port.toStdString();
+        EXPECT_TRUE(result.err.contains("--port must be a whole number from 1 to 65535"))
+            << result.err.toStdString();
+    }
+    EXPECT_EQ(TestServer::Rows(db, "SHOW TABLES;"), QStringList{"t"});
+
+    // A line break in the new name is written as an escape: the summary stays one line.
+    const ToolResult result =
+        RunTool(LoginArguments(db) + QStringList{"--table", "t", "--key", "a", "--into", "a\nb\\"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.out.startsWith("kept 1 of 2 rows in `a\\nb\\\\` (1 duplicates removed) in "))
+        << result.out.toStdString();
+    EXPECT_EQ(result.out.count('\n'), 1);
+    EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM `a\nb\\`;"), QStringList{"1"});
+}

@@ -510,3 +510,86 @@ TEST(DeduplicationRun, ASecondRunIntoTheSameNameMeanwhileNeverReceivesTheFirstRu
     EXPECT_EQ(run.outcome.place, engine::ResultPlace::Scratch);
     EXPECT_EQ(TestServer::Checksum(db, "t"), before);
 }
+
+namespace {
+
+// Runs `statement` on another connection the moment the run sends a statement that starts with
+// `trigger` (before the server has it), once.
+struct BeforeStatement {
+    BeforeStatement(const db::ConnectionSettings& db, QString trigger, QString statement)
+        : scope([this, db, trigger, statement](const QString& sent) {
+              if (done || !sent.startsWith(trigger)) return;
+              done = true;
+              // The scratch table the triggering statement names.
+              const QString scratch =
+                  QRegularExpression("`tarnwick_scratch_\\w+`").match(sent).captured(0);
+              QString change = statement;
+              change.replace("SCRATCH", scratch);
+              TestServer::Run(db.database, {change});
+          }) {}
+    bool done = false;
+    db::StatementObserverScope scope;
+};
+
+}  // namespace
+
+TEST(DeduplicationRun, DeletesByTheNumbersTheServerGaveWhateverTheyAre) {
+    auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(db.database, {"CREATE TABLE t (n INT, k INT);",
+                                  "INSERT INTO t SELECT seq, seq % 4 FROM seq_1_to_30;"});
+    // The copy's numbers become 1007, 1014, ... (highest first, so that no two collide) just
+    // before the keys are read with them.
+    BeforeStatement renumber(
+        db, "SELECT `" + kTemp + "`",
+        "UPDATE SCRATCH SET " + kTemp + " = " + kTemp + " * 7 + 1000 ORDER BY " + kTemp + " DESC;");
+    const RecordedRun run = RunDedupe(db, "t", {"k"}, "t2");
+    ASSERT_TRUE(renumber.done);
+    EXPECT_TRUE(run.reports.isEmpty()) << run.reports.join("\n").toStdString();
+    const QStringList deletes = run.statements.filter("DELETE");
+    ASSERT_EQ(deletes.size(), 1);
+    EXPECT_TRUE(
+        deletes[0].endsWith("IN (1210, 1203, 1196, 1189, 1182, 1175, 1168, 1161, 1154, 1147, "
+                            "1140, 1133, 1126, 1119, 1112, 1105, 1098, 1091, 1084, 1077, "
+                            "1070, 1063, 1056, 1049, 1042, 1035)"))
+        << deletes[0].toStdString();
+    EXPECT_EQ(TestServer::Rows(db, "SELECT n FROM t2;"), (QStringList{"1", "2", "3", "4"}));
+}
+
+TEST(DeduplicationRun, CountsThatDisagreeWithTheServersKeepTheResultOutOfTheNewName) {
+    auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(
+        db.database,
+        {"CREATE TABLE t (n INT, k INT);", "INSERT INTO t SELECT seq, seq % 4 FROM seq_1_to_30;",
+         "CREATE TABLE t2 (old TEXT);", "INSERT INTO t2 VALUES ('kept');"});
+    const QString old = TestServer::Checksum(db, "t2");
+
+    // A row that was not copied shows up among the keys: nothing is deleted.
+    {
+        BeforeStatement extraRow(db, "SELECT `" + kTemp + "`",
+                                 "INSERT INTO SCRATCH (n, k) VALUES (99, 1);");
+        const RecordedRun run = RunDedupe(db, "t", {"k"}, "t2");
+        EXPECT_EQ(run.reportedLines, (std::vector<int>{148, 174, 176, 178}));
+        EXPECT_TRUE(run.reports[0].contains("the key query read 31 rows, but the copy made 30"))
+            << run.reports[0].toStdString();
+        EXPECT_TRUE(run.statements.filter("DELETE").isEmpty());
+        EXPECT_EQ(run.outcome.place, engine::ResultPlace::Scratch);
+    }
+    // A row to delete is gone before its delete: the server removes fewer rows than named.
+    {
+        BeforeStatement goneRow(db, "DELETE", "DELETE FROM SCRATCH WHERE n = 30;");
+        const RecordedRun run = RunDedupe(db, "t", {"k"}, "t2");
+        EXPECT_EQ(run.reportedLines, (std::vector<int>{170, 174, 176, 178}));
+        EXPECT_TRUE(run.reports[0].contains("The delete named 26 rows, but the server removed 25."))
+            << run.reports[0].toStdString();
+        EXPECT_TRUE(
+            run.reports[1].contains("has 4 rows after the temporary column was dropped, "
+                                    "but the run copied 30 and removed 25, which leaves 5"))
+            << run.reports[1].toStdString();
+        EXPECT_EQ(run.outcome.duplicatesRemoved, 25);
+        EXPECT_EQ(engine::RunSummary({db, "t", "`k`", "t2"}, run.outcome, 1),
+                  "failed at line 170 in 1.000 s: this run did not create or change `t2`; the "
+                  "scratch table " +
+                      Scratch(run) + " holds a copy of `t` with 25 of its 26 duplicates removed");
+    }
+    EXPECT_EQ(TestServer::Checksum(db, "t2"), old);
+}

@@ -1,5 +1,6 @@
 #include "tests/gui/PageTest.h"
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +12,8 @@
 #include "db/Connection.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"
+#include "pages/Form3.h"
+#include "pages/Form4.h"
 #include "pages/ListBox.h"
 
 namespace tarnwick::test {
@@ -91,6 +94,30 @@ pages::Wizard& PageTest::OnFieldPage(const db::ConnectionSettings& login, const 
     tables.setCurrentItem(found.first());
     Click(w.TablePage(), "PushButton3");
     return w;
+}
+
+pages::Form4& PageTest::OnResultPage(const db::ConnectionSettings& login, const QString& table,
+                                     const QStringList& fields) {
+    pages::Wizard& w = OnFieldPage(login, table);
+    for (const QString& field : fields) {
+        w.FieldPage().List1().setCurrentItem(
+            w.FieldPage().List1().findItems(field, Qt::MatchExactly).value(0));
+        Click(w.FieldPage(), "PushButton5");
+    }
+    Click(w.FieldPage(), "PushButton4");
+    return w.ResultPage();
+}
+
+QStringList PageTest::GridRows(const QAbstractItemView& grid) {
+    QStringList rows;
+    const QAbstractItemModel* model = grid.model();
+    for (int r = 0; r < model->rowCount(); ++r) {
+        QStringList values;
+        for (int c = 0; c < model->columnCount(); ++c)
+            values << model->index(r, c).data().toString();
+        rows << values.join('|');
+    }
+    return rows;
 }
 
 void PageTest::Click(QWidget& page, const char* button) {

@@ -15,6 +15,12 @@
 #include "pages/Wizard.h"
 #include "tests/support/RecordingMessageBoxService.h"
 
+class QAbstractItemView;
+
+namespace tarnwick::pages {
+class Form4;
+}
+
 namespace tarnwick::test {
 
 // A window test: a private settings folder, an empty application folder (no pointer or skin
@@ -39,6 +45,12 @@ class PageTest : public ::testing::Test {
     pages::Wizard& OnTablePage(const db::ConnectionSettings& login);
     // ...and then on the field page with `table` chosen.
     pages::Wizard& OnFieldPage(const db::ConnectionSettings& login, const QString& table);
+    // ...and then on the result page with `fields` chosen for `table`.
+    pages::Form4& OnResultPage(const db::ConnectionSettings& login, const QString& table,
+                               const QStringList& fields);
+
+    // The rows a grid shows, each as its cells' texts joined by "|".
+    static QStringList GridRows(const QAbstractItemView& grid);
 
     template <class T = QWidget>
     static T& Control(QWidget& page, const char* name) {

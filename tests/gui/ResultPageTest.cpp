@@ -40,31 +40,6 @@ class ResultPage : public PageTest {
         return login;
     }
 
-    // On the result page with `fields` chosen for `table`.
-    pages::Form4& OnResultPage(const db::ConnectionSettings& login, const QString& table,
-                               const QStringList& fields) {
-        pages::Wizard& w = OnFieldPage(login, table);
-        for (const QString& field : fields) {
-            w.FieldPage().List1().setCurrentItem(
-                w.FieldPage().List1().findItems(field, Qt::MatchExactly).value(0));
-            Click(w.FieldPage(), "PushButton5");
-        }
-        Click(w.FieldPage(), "PushButton4");
-        return w.ResultPage();
-    }
-
-    static QStringList GridRows(const pages::DataGrid& grid) {
-        QStringList rows;
-        const QAbstractItemModel* model = grid.model();
-        for (int r = 0; r < model->rowCount(); ++r) {
-            QStringList values;
-            for (int c = 0; c < model->columnCount(); ++c)
-                values << model->index(r, c).data().toString();
-            rows << values.join('|');
-        }
-        return rows;
-    }
-
     QStringList statements;
 
   private:
