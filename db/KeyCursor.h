@@ -22,10 +22,11 @@ class Connection;
 // strings and BIT as "0x" and hexadecimal digits, and everything else (text, DECIMAL, dates and
 // times with their fractions, ENUM, SET, JSON, INET6, UUID) as the UTF-8 text the driver gives.
 //
-// Two limits of the driver's text remain: text arrives converted to the connection's character
+// One limit of the driver's text remains: text arrives converted to the connection's character
 // set (utf8mb4), which is exact for latin1 and the Unicode sets but may merge characters of sets
-// that map several codes to one; and TIMESTAMP values arrive in the session's time zone, so in a
-// zone with daylight saving time the two instants of the hour repeated in autumn read alike.
+// that map several codes to one. TIMESTAMP values arrive in the session's time zone, which the
+// run sets to UTC (engine/SessionPins.cpp): in a zone with daylight saving time the two instants
+// of the hour repeated in autumn would read alike.
 //
 // Results whose columns all have a bounded width are fetched in blocks of rows into bound
 // buffers; a result with a long column (TEXT, BLOB, JSON, GEOMETRY) is read a row at a time.
