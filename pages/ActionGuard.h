@@ -6,8 +6,10 @@ namespace tarnwick::pages {
 // button pressed again before it ends. The guard makes such a press do nothing: it is held for
 // the whole action, from the first step to the last, however the action ends.
 //
+// The wizard's own guard (Wizard::PageChange) spans every action that shows or hides pages.
+//
 //   void Form2::PushButton3_Click() {
-//       const ActionGuard::Hold hold(nextAtWork_);
+//       const ActionGuard::Hold hold(wizard_.PageChange());
 //       if (!hold.Entered()) return;  // the action is still at work
 //       ...
 class ActionGuard {

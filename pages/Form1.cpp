@@ -159,7 +159,7 @@ void Form1::PushButton2_Click() {
 }
 
 void Form1::PushButton3_Click() {
-    const ActionGuard::Hold hold(nextAtWork_);
+    const ActionGuard::Hold hold(wizard_.PageChange());
     if (!hold.Entered()) return;
     app::GuardedProcedure proc(QStringLiteral("Form1.PushButton3_Click"));
     if (!proc.Test(100, [&] { return db::CanConnect(LoginValues()); })) return;

@@ -50,7 +50,6 @@ class Form1 : public PageWindow {
 
     Wizard& wizard_;
     app::RememberedValues remembered_;
-    ActionGuard nextAtWork_;
     ActionGuard testAtWork_;
     app::SkinFramework* skin_;  // children of the page from here on
     QGroupBox* frame1_;

@@ -50,13 +50,15 @@ void Form2::Form_Load() {
 }
 
 void Form2::PushButton2_Click() {
+    const ActionGuard::Hold hold(wizard_.PageChange());
+    if (!hold.Entered()) return;
     app::GuardedProcedure proc(QStringLiteral("Form2.PushButton2_Click"));
     proc.Step(100, [&] { wizard_.LoginPage().ShowPage(); });
     proc.Step(102, [&] { HidePage(); });
 }
 
 void Form2::PushButton3_Click() {
-    const ActionGuard::Hold hold(nextAtWork_);
+    const ActionGuard::Hold hold(wizard_.PageChange());
     if (!hold.Entered()) return;
     app::GuardedProcedure proc(QStringLiteral("Form2.PushButton3_Click"));
     if (proc.Test(100, [&] { return SelectedIndex(*list1_) == -1; })) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "pages/ActionGuard.h"
 #include "pages/PageWindow.h"
 
 class QListWidget;
@@ -24,7 +23,6 @@ class Form2 : public PageWindow {
 
   private:
     Wizard& wizard_;
-    ActionGuard nextAtWork_;
     QListWidget* list1_;  // children of the page
     QPushButton* pushButton2_;
     QPushButton* pushButton3_;

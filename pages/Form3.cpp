@@ -90,12 +90,16 @@ void Form3::Form_Load() {
 }
 
 void Form3::PushButton2_Click() {
+    const ActionGuard::Hold hold(wizard_.PageChange());
+    if (!hold.Entered()) return;
     app::GuardedProcedure proc(QStringLiteral("Form3.PushButton2_Click"));
     proc.Step(100, [&] { wizard_.TablePage().ShowPage(); });
     proc.Step(102, [&] { HidePage(); });
 }
 
 void Form3::PushButton4_Click() {
+    const ActionGuard::Hold hold(wizard_.PageChange());
+    if (!hold.Entered()) return;
     app::GuardedProcedure proc(QStringLiteral("Form3.PushButton4_Click"));
     QString& keys = wizard_.State().KeyFieldList;
     proc.Step(106, [&] { keys.clear(); });

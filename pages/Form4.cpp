@@ -61,9 +61,7 @@ void Form4::Form_Load() {
 }
 
 void Form4::PushButton2_Click() {
-    // A run at work keeps the page: going back would fill the field page in the middle of it.
-    if (runAtWork_.AtWork()) return;
-    const ActionGuard::Hold hold(backAtWork_);
+    const ActionGuard::Hold hold(wizard_.PageChange());
     if (!hold.Entered()) return;
     app::GuardedProcedure proc(QStringLiteral("Form4.PushButton2_Click"));
     FieldPageSources sources;
@@ -92,9 +90,10 @@ void Form4::PushButton2_Click() {
 }
 
 void Form4::PushButton4_Click() {
-    // A second press while the run works starts nothing.
-    const ActionGuard::Hold hold(runAtWork_);
-    if (!hold.Entered()) return;
+    // A press while the run or "< Back" works starts nothing; "Exit" always ends the program.
+    const ActionGuard::Hold hold(wizard_.PageChange());
+    if (!hold.Entered() && pushButton4_->text() != kExit) return;
+    const ActionGuard::Hold running(runAtWork_);
     app::GuardedProcedure proc(QStringLiteral("Form4.PushButton4_Click"));
     engine::DeduplicationRun run(proc, [] { app::YieldToWindowSystem(); });  // lines 100 to 104
     bool exit = false;

@@ -33,7 +33,6 @@ class Form4 : public PageWindow {
   private:
     Wizard& wizard_;
     ActionGuard runAtWork_;
-    ActionGuard backAtWork_;
     MinimiseWatch* minimised_;  // children of the page from here on
     QLabel* label1_;
     QLineEdit* text1_;

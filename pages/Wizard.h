@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "pages/ActionGuard.h"
 #include "pages/WizardState.h"
 
 namespace tarnwick::pages {
@@ -27,6 +28,12 @@ class Wizard {
 
     WizardState& State() { return state_; }
 
+    // Held by every action that shows or hides pages or starts a run, for as long as it works
+    // (it may wait for the server while the windows answer): any other such action pressed
+    // meanwhile does nothing, so that exactly one page is on screen, two only between "show the
+    // target" and "hide the current".
+    ActionGuard& PageChange() { return pageChange_; }
+
     Form1& LoginPage() { return *form1_; }
     Form2& TablePage();
     Form3& FieldPage();
@@ -39,6 +46,7 @@ class Wizard {
 
   private:
     WizardState state_;
+    ActionGuard pageChange_;
     std::unique_ptr<Form1> form1_;
     std::unique_ptr<Form2> form2_;
     std::unique_ptr<Form3> form3_;

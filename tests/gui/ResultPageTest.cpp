@@ -303,3 +303,63 @@ TEST_F(ResultPage, ClosingDuringARunEndsTheProgramAndSendsNothingMore) {
               QStringList{"3000"});
     EXPECT_TRUE(TestServer::Rows(login, "SHOW TABLES LIKE 'big2';").isEmpty());
 }
+
+namespace {
+
+// The wizard's pages that are on screen.
+std::vector<QString> PagesOnScreen(pages::Wizard& w) {
+    std::vector<QString> shown;
+    for (QWidget* page : std::initializer_list<QWidget*>{&w.LoginPage(), &w.TablePage(),
+                                                         &w.FieldPage(), &w.ResultPage()}) {
+        if (page->isVisible()) shown.push_back(page->objectName());
+    }
+    return shown;
+}
+
+}  // namespace
+
+// "< Back" shows the field page, then waits for the whole table: the field page's "Next >" and the
+// result page's "Finish" pressed meanwhile must do nothing, or the Back would end by hiding the
+// page they showed (no page left on screen), or run the deduplication inside itself.
+TEST_F(ResultPage, WhileBackWaitsForTheTableNoOtherActionChangesPagesOrStartsARun) {
+    const db::ConnectionSettings login = Shop();
+    pages::Form4& form4 = OnResultPage(login, "orders", {"name", "city"});
+    pages::Wizard& w = *wizard;
+    std::vector<std::vector<QString>> onScreenAfterPresses;
+    db::StatementObserverScope press([&](const QString& statement) {
+        if (statement != "SELECT * FROM `orders`;") return;
+        Click(w.FieldPage(), "PushButton4");  // "Next >"
+        Click(form4, "PushButton4");          // "Finish"
+        Click(w.FieldPage(), "PushButton2");  // the field page's "< Back"
+        onScreenAfterPresses.push_back(PagesOnScreen(w));
+    });
+    statements.clear();
+    Click(form4, "PushButton2");
+
+    // Both pages were on screen while the Back waited (it shows the target first); afterwards
+    // only the field page is.
+    EXPECT_EQ(onScreenAfterPresses, (std::vector<std::vector<QString>>{{"Form3", "Form4"}}));
+    EXPECT_EQ(PagesOnScreen(w), std::vector<QString>{"Form3"});
+    EXPECT_TRUE(statements.filter("CREATE TABLE").isEmpty());
+    EXPECT_EQ(form4.PushButton4().text(), "Finish");
+    EXPECT_TRUE(boxes.boxes.empty());
+
+    // Once the Back has ended, the same buttons work as ever.
+    Click(w.FieldPage(), "PushButton4");
+    EXPECT_EQ(PagesOnScreen(w), std::vector<QString>{"Form4"});
+    Click(form4, "PushButton4");
+    EXPECT_EQ(form4.PushButton4().text(), "Exit");
+}
+
+// Pressing "Exit" while "< Back" waits still ends the program.
+TEST_F(ResultPage, ExitWhileBackWaitsEndsTheProgram) {
+    const db::ConnectionSettings login = Shop();
+    pages::Form4& form4 = OnResultPage(login, "orders", {"name"});
+    Click(form4, "PushButton4");
+    ASSERT_EQ(form4.PushButton4().text(), "Exit");
+    db::StatementObserverScope press([&](const QString& statement) {
+        if (statement == "SELECT * FROM `orders`;") Click(form4, "PushButton4");
+    });
+    Click(form4, "PushButton2");
+    EXPECT_EQ(exitCodes, std::vector<int>{0});
+}
