@@ -40,4 +40,10 @@ void ThrowIfFailed(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const
                       .arg(rc));
 }
 
+bool DbError::IsLostConnection() const {
+    return sqlState_ == u"08S01" || nativeError_ == 2006 || nativeError_ == 2013 ||
+           description_.contains(u"server has gone away", Qt::CaseInsensitive) ||
+           description_.contains(u"Lost connection", Qt::CaseInsensitive);
+}
+
 }  // namespace tarnwick::db

@@ -17,6 +17,9 @@ class DbError : public std::runtime_error {
     const QString& Description() const { return description_; }
     const QString& SqlState() const { return sqlState_; }
     int NativeError() const { return nativeError_; }
+    // True when the failure says that the connection is gone: SQLSTATE 08S01, or the client
+    // library's "MySQL server has gone away" (2006) and "Lost connection to MySQL server" (2013).
+    bool IsLostConnection() const;
 
   private:
     QString description_;

@@ -3,8 +3,6 @@
 #include <QDateTime>
 #include <QRandomGenerator>
 #include <algorithm>
-#include <charconv>
-#include <string>
 
 #include "app/FailureDescription.h"
 #include "db/DbError.h"
@@ -24,15 +22,6 @@ QString TemporaryColumn() {
 // log a statement that InnoDB runs at READ COMMITTED.
 constexpr int kStatementLogRefusesReadCommitted = 1665;
 
-// The driver's ways of saying that the connection is gone: SQLSTATE 08S01, or the client
-// library's "MySQL server has gone away" (2006) and "Lost connection to MySQL server" (2013).
-bool IsLostConnection(const db::DbError& error) {
-    return error.SqlState() == u"08S01" || error.NativeError() == 2006 ||
-           error.NativeError() == 2013 ||
-           error.Description().contains(u"server has gone away", Qt::CaseInsensitive) ||
-           error.Description().contains(u"Lost connection", Qt::CaseInsensitive);
-}
-
 }  // namespace
 
 ScratchNames NewScratchNames() {
@@ -42,161 +31,6 @@ ScratchNames NewScratchNames() {
                                  16, 16, QChar(u'0'));
     return {QStringLiteral("tarnwick_scratch_") + suffix,
             QStringLiteral("tarnwick_retired_") + suffix};
-}
-
-std::optional<QString> RefusalWithoutServer(const RunInputs& inputs) {
-    const QString& name = inputs.newTableName;
-    const auto another = QStringLiteral(" Please type another name for the new table.");
-    if (name.trimmed().isEmpty()) {
-        return QStringLiteral("Please type a name for the new table.");
-    }
-    if (name.compare(inputs.chosenTable, Qt::CaseInsensitive) == 0) {
-        return QStringLiteral(
-                   "The new table cannot be called \"%1\": that is the table you chose, and "
-                   "Tarnwick never changes it.")
-                   .arg(name) +
-               another;
-    }
-    // The server's rules for a table name: at most 64 characters, no blank at the end, and only
-    // characters of the Basic Multilingual Plane other than NUL.
-    if (name.size() > kMaxTableNameLength) {
-        return QStringLiteral(
-                   "The new table's name is %1 characters long; the server takes at most "
-                   "%2.")
-                   .arg(name.size())
-                   .arg(kMaxTableNameLength) +
-               another;
-    }
-    if (name.endsWith(u' ')) {
-        return QStringLiteral(
-                   "The new table's name \"%1\" ends with a blank, which the server "
-                   "does not allow in a table name.")
-                   .arg(name) +
-               another;
-    }
-    for (const QChar c : name) {
-        if (c.isNull() || c.isSurrogate()) {
-            return QStringLiteral(
-                       "The new table's name holds a character that the server does not "
-                       "allow in a table name (NUL, or a character such as an emoji "
-                       "beyond the Basic Multilingual Plane).") +
-                   another;
-        }
-    }
-    if (!KeyFieldNames(inputs.keyFieldList)) {
-        return QStringLiteral(
-                   "No key field is chosen, or the key field list \"%1\" is not a list "
-                   "of names in backticks.")
-            .arg(inputs.keyFieldList);
-    }
-    return std::nullopt;
-}
-
-QString DropStatement(const QString& newTable) {
-    return QStringLiteral("DROP TABLE IF EXISTS ") + db::QuoteIdentifier(newTable) + u';';
-}
-
-QString CopyStatement(const QString& newTable, const QString& chosenTable,
-                      const QStringList& columns) {
-    QString list;
-    for (const QString& column : columns) {
-        if (!list.isEmpty()) list += QStringLiteral(", ");
-        list += db::QuoteIdentifier(column);
-    }
-    return QStringLiteral("CREATE TABLE ") + db::QuoteIdentifier(newTable) +
-           QStringLiteral(" AS SELECT ") + (columns.isEmpty() ? QStringLiteral("*") : list) +
-           QStringLiteral(" from ") + db::QuoteIdentifier(chosenTable) + u';';
-}
-
-QString AddKeyStatement(const QString& newTable) {
-    return QStringLiteral("ALTER TABLE ") + db::QuoteIdentifier(newTable) +
-           QStringLiteral(" ADD ") + db::QuoteIdentifier(TemporaryColumn()) +
-           QStringLiteral(" INT UNSIGNED NOT NULL AUTO_INCREMENT, ADD PRIMARY KEY (") +
-           TemporaryColumn() + QStringLiteral(");");
-}
-
-QString KeyQuery(const QString& keyFieldList, const QString& newTable) {
-    // The temporary column comes first: the deletes name its values.
-    const QString temporary = db::QuoteIdentifier(TemporaryColumn());
-    return QStringLiteral("SELECT ") + temporary + QStringLiteral(", ") + keyFieldList +
-           QStringLiteral(" FROM ") + db::QuoteIdentifier(newTable) + QStringLiteral(" ORDER BY ") +
-           temporary + u';';
-}
-
-namespace {
-
-QString DeleteStatementStart(const QString& newTable) {
-    return QStringLiteral("DELETE FROM ") + db::QuoteIdentifier(newTable) +
-           QStringLiteral(" WHERE ") + db::QuoteIdentifier(TemporaryColumn()) +
-           QStringLiteral(" IN (");
-}
-
-size_t Digits(uint32_t number) {
-    size_t digits = 1;
-    while (number >= 10) {
-        number /= 10;
-        ++digits;
-    }
-    return digits;
-}
-
-}  // namespace
-
-QString DeleteStatement(const QString& newTable, const std::vector<uint32_t>& numbers) {
-    // The digits are written as bytes first: a QString::number per value costs more than the
-    // rest of a delete on the client.
-    std::string digits;
-    digits.reserve(numbers.size() * 9);
-    char number[16];
-    for (size_t i = 0; i < numbers.size(); ++i) {
-        if (i > 0) digits += ", ";
-        digits.append(number, std::to_chars(number, number + sizeof number, numbers[i]).ptr);
-    }
-    const QString list = QString::fromLatin1(digits.data(), static_cast<qsizetype>(digits.size()));
-    // No closing semicolon, like the single-row delete.
-    return DeleteStatementStart(newTable) + list + u')';
-}
-
-size_t DeleteBatchLength(const QString& newTable, const std::vector<uint32_t>& numbers,
-                         size_t first, uint64_t maxStatementBytes) {
-    uint64_t bytes = static_cast<uint64_t>(DeleteStatementStart(newTable).toUtf8().size()) + 1;
-    size_t count = 0;
-    while (first + count < numbers.size() && count < static_cast<size_t>(kDeleteBatchSize)) {
-        const uint64_t more = Digits(numbers[first + count]) + (count > 0 ? 2 : 0);
-        if (count > 0 && bytes + more > maxStatementBytes) break;
-        bytes += more;
-        ++count;
-    }
-    return count;
-}
-
-QString DropKeyStatement(const QString& newTable) {
-    return QStringLiteral("ALTER TABLE ") + db::QuoteIdentifier(newTable) +
-           QStringLiteral(" DROP COLUMN ") + db::QuoteIdentifier(TemporaryColumn()) + u';';
-}
-
-QString RenameStatement(const QString& scratch, const QString& newTable) {
-    return QStringLiteral("RENAME TABLE ") + db::QuoteIdentifier(scratch) + QStringLiteral(" TO ") +
-           db::QuoteIdentifier(newTable) + u';';
-}
-
-QString SwapStatement(const QString& scratch, const QString& newTable, const QString& retired) {
-    return QStringLiteral("RENAME TABLE ") + db::QuoteIdentifier(newTable) +
-           QStringLiteral(" TO ") + db::QuoteIdentifier(retired) + QStringLiteral(", ") +
-           db::QuoteIdentifier(scratch) + QStringLiteral(" TO ") + db::QuoteIdentifier(newTable) +
-           u';';
-}
-
-QString DropRetiredStatement(const QString& retired) {
-    return QStringLiteral("DROP TABLE ") + db::QuoteIdentifier(retired) + u';';
-}
-
-QString PreviewQuery(const QString& newTable) {
-    return QStringLiteral("SELECT * FROM ") + db::QuoteIdentifier(newTable) + u';';
-}
-
-QString RowCountQuery(const QString& table) {
-    return QStringLiteral("SELECT COUNT(*) FROM ") + db::QuoteIdentifier(table) + u';';
 }
 
 DeduplicationRun::DeduplicationRun(app::GuardedProcedure& procedure, YieldCallback yield)
@@ -396,7 +230,7 @@ int64_t DeduplicationRun::Send(const QString& statement) {
     try {
         return Require(connection_).ExecuteCounted(statement);
     } catch (const db::DbError& failure) {
-        if (IsLostConnection(failure)) outcome_.connectionLost = true;
+        if (failure.IsLostConnection()) outcome_.connectionLost = true;
         throw;
     }
 }

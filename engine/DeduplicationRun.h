@@ -14,56 +14,13 @@
 #include "db/RowSet.h"
 #include "engine/DuplicateFinder.h"
 #include "engine/RepeatScreen.h"
+#include "engine/RunInputs.h"
 #include "engine/SessionPins.h"
+#include "engine/Statements.h"
 #include "engine/TableSurvey.h"
 #include "engine/YieldCallback.h"
 
 namespace tarnwick::engine {
-
-// What a run works on, taken once when it starts: later edits on the pages do not reach it.
-struct RunInputs {
-    db::ConnectionSettings settings;
-    QString chosenTable;
-    QString keyFieldList;  // e.g. "`name`, `city`" (BuildKeyFieldList)
-    QString newTableName;
-};
-
-// Where the run's work is when it ends, as far as the run knows.
-enum class ResultPlace {
-    Nowhere,         // no table was created; a table of the new name is as it was
-    ScratchUnknown,  // the connection was lost during the copy: whether the scratch table exists
-                     // is not known; a table of the new name is as it was
-    Scratch,         // the scratch table holds the work; a table of the new name is as it was
-    SwapUnknown,     // the connection was lost while the result was swapped in: whether the new
-                     // name holds it or the scratch table still does is not known
-    NewTable,        // the new name holds the complete result
-};
-
-struct RunOutcome {
-    // Why the run did not start: the inputs or the server are such that it cannot give the right
-    // rows, or would change what it must not. Nothing that changes a table was sent; the caller
-    // tells the user (this is no failure of a step).
-    std::optional<QString> refusal;
-    // The new table's rows for the grid; it keeps the run's connection alive. Null when the
-    // preview could not be opened.
-    std::shared_ptr<db::RowSet> preview;
-    int64_t rowsCopied = 0;         // rows the copy made, as the server counted them
-    int64_t rowsRead = 0;           // rows of the key query
-    int64_t duplicatesFound = 0;    // rows whose key repeats an earlier row's
-    int64_t duplicatesRemoved = 0;  // rows the server reported removed by the deletes
-
-    int firstFailedLine = 0;  // the line of the run's first failing step; 0 when none failed
-    ResultPlace place = ResultPlace::Nowhere;
-    bool connectionLost = false;       // a statement failed because the connection was gone
-    bool temporaryColumnLeft = false;  // the scratch table still has the temporary column
-    QString scratchTable;              // the name the result was built under, unique to the run
-    QString retiredTable;  // set when the table that the result replaced could not be dropped:
-                           // it is kept under this name
-
-    bool Refused() const { return refusal.has_value(); }
-    bool Succeeded() const { return !refusal && firstFailedLine == 0; }
-    int64_t RowsKept() const { return rowsCopied - duplicatesRemoved; }
-};
 
 // The names a run works under: the scratch table that the result is built in, and the name that
 // a replaced table of the new name carries until it is dropped. Unique to each run.
@@ -72,48 +29,6 @@ struct ScratchNames {
     QString retired;
 };
 ScratchNames NewScratchNames();
-
-// The temporary column that numbers the copied rows while the run works.
-inline constexpr char16_t kTemporaryColumn[] = u"TEMP_COLUMN_CREATED_BY_QUARNETT";
-// The most characters the server takes in a table name.
-inline constexpr qsizetype kMaxTableNameLength = 64;
-// Numbers per DELETE statement. Measured at 1,000,000 rows with 300,000 duplicates (scripts/bench
-// --delete-batches): 1000 took 1.07 s, 5000 0.99 s, 10000 0.87 s, 20000 0.99 s, about what one
-// server-side DELETE ... JOIN of the same rows takes (1.06 s): past a few thousand the server's
-// work per row is all that is left. MariaDB stops using the primary key for a list of 50000 values
-// and reads the whole table per statement instead; 10000 keeps well below that.
-inline constexpr int kDeleteBatchSize = 10000;
-
-// Why the run must not start with these inputs, or nothing: a new table name that is blank, the
-// chosen table's own name (letter case ignored), or one the server cannot take (longer than 64
-// characters, ending in a blank, holding a NUL or a character beyond the Basic Multilingual
-// Plane); a key field list that names no field. Needs no server: the run's survey refuses the
-// rest (TableSurvey.h) over the run's own connection.
-std::optional<QString> RefusalWithoutServer(const RunInputs& inputs);
-
-// The statements of a run, in the order they are sent. Up to the Drop key, the run names its
-// scratch table where these name the new table.
-QString DropStatement(const QString& newTable);
-// With `columns`, the copy names them instead of "*" (a table with INVISIBLE columns).
-QString CopyStatement(const QString& newTable, const QString& chosenTable,
-                      const QStringList& columns = {});
-QString AddKeyStatement(const QString& newTable);
-QString KeyQuery(const QString& keyFieldList, const QString& newTable);
-// The numbers are the temporary column's values of the rows to delete.
-QString DeleteStatement(const QString& newTable, const std::vector<uint32_t>& numbers);
-// How many of `numbers`, from `first` on, go into one delete: at most kDeleteBatchSize, and no
-// more than keep the statement within `maxStatementBytes` (UTF-8). At least one.
-size_t DeleteBatchLength(const QString& newTable, const std::vector<uint32_t>& numbers,
-                         size_t first, uint64_t maxStatementBytes);
-QString DropKeyStatement(const QString& newTable);
-// The swap: the finished scratch table takes the new name, in one statement; a table of that name
-// moves aside to `retired` at the same moment, and is dropped after.
-QString RenameStatement(const QString& scratch, const QString& newTable);
-QString SwapStatement(const QString& scratch, const QString& newTable, const QString& retired);
-QString DropRetiredStatement(const QString& retired);
-QString PreviewQuery(const QString& newTable);
-// Counts the rows of a table, for a server that does not count the rows its rebuild carried over.
-QString RowCountQuery(const QString& table);
 
 // The deduplication run: creates the new table as a copy of the chosen table without the later
 // rows of each group of equal keys. The chosen table is only read, without locks: the run's

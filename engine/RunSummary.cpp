@@ -1,7 +1,8 @@
 #include "engine/RunSummary.h"
 
 #include "db/Identifier.h"
-#include "engine/DeduplicationRun.h"
+#include "engine/RunInputs.h"
+#include "engine/Statements.h"
 
 namespace tarnwick::engine {
 namespace {

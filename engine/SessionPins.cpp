@@ -5,6 +5,7 @@
 
 #include "db/Connection.h"
 #include "db/Cursor.h"
+#include "engine/Statements.h"
 
 namespace tarnwick::engine {
 namespace {
@@ -95,13 +96,12 @@ uint64_t SessionFacts::Number(const QString& name, uint64_t fallback) const {
 QString SessionVariablesQuery(SessionUse use) {
     QStringList names;
     for (const Pin& pin : kPins) {
-        if (Applies(pin, use)) names << QStringLiteral("'%1'").arg(QLatin1String(pin.variable));
+        if (Applies(pin, use)) names << QLatin1String(pin.variable);
     }
     if (use == SessionUse::Run) {
-        for (const char* fact : kFacts) names << QStringLiteral("'%1'").arg(QLatin1String(fact));
+        for (const char* fact : kFacts) names << QLatin1String(fact);
     }
-    return QStringLiteral("SHOW SESSION VARIABLES WHERE Variable_name IN (") +
-           names.join(QStringLiteral(", ")) + QStringLiteral(");");
+    return SessionVariablesQuery(names);
 }
 
 QString PinStatement(const SessionFacts& facts, SessionUse use) {
@@ -111,7 +111,7 @@ QString PinStatement(const SessionFacts& facts, SessionUse use) {
         settings << QLatin1String(pin.variable) + u'=' + QLatin1String(pin.value);
     }
     if (settings.isEmpty()) return {};
-    return QStringLiteral("SET SESSION ") + settings.join(QStringLiteral(", ")) + u';';
+    return SetSessionStatement(settings);
 }
 
 SessionFacts PinSession(db::Connection& connection, SessionUse use) {

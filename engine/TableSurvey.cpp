@@ -7,9 +7,9 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Identifier.h"
-#include "engine/DeduplicationRun.h"
 #include "engine/KeyFieldList.h"
 #include "engine/SessionPins.h"
+#include "engine/Statements.h"
 
 namespace tarnwick::engine {
 namespace {
@@ -54,17 +54,52 @@ bool ViewReadsFrom(const std::vector<View>& views, const QString& chosenView,
 
 }  // namespace
 
-QString TableListQuery() {
-    return QStringLiteral("SHOW FULL TABLES;");
-}
-
-QString ColumnListQuery(const QString& table) {
-    return QStringLiteral("SHOW COLUMNS FROM ") + db::QuoteIdentifier(table) + u';';
-}
-
-QString ViewDefinitionsQuery() {
-    return QStringLiteral(
-        "SELECT TABLE_SCHEMA, TABLE_NAME, VIEW_DEFINITION FROM information_schema.VIEWS;");
+std::optional<QString> RefusalWithoutServer(const RunInputs& inputs) {
+    const QString& name = inputs.newTableName;
+    const auto another = QStringLiteral(" Please type another name for the new table.");
+    if (name.trimmed().isEmpty()) {
+        return QStringLiteral("Please type a name for the new table.");
+    }
+    if (name.compare(inputs.chosenTable, Qt::CaseInsensitive) == 0) {
+        return QStringLiteral(
+                   "The new table cannot be called \"%1\": that is the table you chose, and "
+                   "Tarnwick never changes it.")
+                   .arg(name) +
+               another;
+    }
+    // The server's rules for a table name: at most 64 characters, no blank at the end, and only
+    // characters of the Basic Multilingual Plane other than NUL.
+    if (name.size() > kMaxTableNameLength) {
+        return QStringLiteral(
+                   "The new table's name is %1 characters long; the server takes at most "
+                   "%2.")
+                   .arg(name.size())
+                   .arg(kMaxTableNameLength) +
+               another;
+    }
+    if (name.endsWith(u' ')) {
+        return QStringLiteral(
+                   "The new table's name \"%1\" ends with a blank, which the server "
+                   "does not allow in a table name.")
+                   .arg(name) +
+               another;
+    }
+    for (const QChar c : name) {
+        if (c.isNull() || c.isSurrogate()) {
+            return QStringLiteral(
+                       "The new table's name holds a character that the server does not "
+                       "allow in a table name (NUL, or a character such as an emoji "
+                       "beyond the Basic Multilingual Plane).") +
+                   another;
+        }
+    }
+    if (!KeyFieldNames(inputs.keyFieldList)) {
+        return QStringLiteral(
+                   "No key field is chosen, or the key field list \"%1\" is not a list "
+                   "of names in backticks.")
+            .arg(inputs.keyFieldList);
+    }
+    return std::nullopt;
 }
 
 namespace {

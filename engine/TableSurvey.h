@@ -4,13 +4,14 @@
 #include <QStringList>
 #include <optional>
 
+#include "engine/RunInputs.h"
+
 namespace tarnwick::db {
 class Connection;
 }
 
 namespace tarnwick::engine {
 
-struct RunInputs;
 class SessionFacts;
 
 // What the run must know of the server's tables before it sends anything that changes one.
@@ -29,11 +30,14 @@ struct TableSurvey {
     std::optional<QString> refusal;
 };
 
-// The statements the survey reads with, in the order they are sent. The second is sent when the
-// chosen table is listed; the third for a chosen view when a table of the new name exists.
-QString TableListQuery();
-QString ColumnListQuery(const QString& table);
-QString ViewDefinitionsQuery();
+// The most characters the server takes in a table name.
+inline constexpr qsizetype kMaxTableNameLength = 64;
+// Why the run must not start with these inputs, or nothing: a new table name that is blank, the
+// chosen table's own name (letter case ignored), or one the server cannot take (longer than 64
+// characters, ending in a blank, holding a NUL or a character beyond the Basic Multilingual
+// Plane); a key field list that names no field. Needs no server: the survey (SurveyTables) refuses
+// the rest over the run's own connection.
+std::optional<QString> RefusalWithoutServer(const RunInputs& inputs);
 
 // Reads the survey over an open connection to the run's database, whose session variables
 // `session` holds. Throws DbError when a read fails.

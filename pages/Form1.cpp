@@ -15,6 +15,7 @@
 #include "app/Yield.h"
 #include "db/Connection.h"
 #include "db/RowSet.h"
+#include "engine/Statements.h"
 #include "engine/WorkingConnection.h"
 #include "pages/Form2.h"
 #include "pages/ListBox.h"
@@ -168,7 +169,7 @@ void Form1::PushButton3_Click() {
     OpenWorkingConnection(proc, 104, connection, LoginValues());
     proc.Step(112, [&] { Pointer().Set(PointerCode::Busy); });
     std::shared_ptr<db::RowSet> tables;
-    proc.Step(114, [&] { tables = Require(connection).Execute(QStringLiteral("SHOW TABLES;")); });
+    proc.Step(114, [&] { tables = Require(connection).Execute(engine::TableNamesQuery()); });
     proc.Step(116, [&] { Clear(wizard_.TablePage().List1()); });
     long count = 0;
     // The row count is read once; when it cannot be read, the listing ends after the report.

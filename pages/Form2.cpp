@@ -9,6 +9,7 @@
 #include "db/Connection.h"
 #include "db/Identifier.h"
 #include "db/RowSet.h"
+#include "engine/Statements.h"
 #include "engine/WorkingConnection.h"
 #include "pages/FieldPageFill.h"
 #include "pages/Form1.h"
@@ -73,10 +74,8 @@ void Form2::PushButton3_Click() {
     OpenWorkingConnection(proc, 114, sources.connection, wizard_.State().ConnectionSettings());
     proc.Step(122,
               [&] { wizard_.State().ChosenTable = ItemText(*list1_, SelectedIndex(*list1_)); });
-    const QString table = db::QuoteIdentifier(wizard_.State().ChosenTable);
-    sources.previewStatement =
-        QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" LIMIT 100;");
-    sources.describeStatement = QStringLiteral("DESCRIBE ") + table + u';';
+    sources.previewStatement = engine::FirstRowsQuery(wizard_.State().ChosenTable);
+    sources.describeStatement = engine::FieldListQuery(wizard_.State().ChosenTable);
     const FieldPageFillLines lines{.show = 124,
                                    .clear = 126,
                                    .unbind = 128,

@@ -12,6 +12,7 @@
 #include "db/Identifier.h"
 #include "db/RowSet.h"
 #include "engine/DeduplicationRun.h"
+#include "engine/Statements.h"
 #include "engine/WorkingConnection.h"
 #include "pages/DataGrid.h"
 #include "pages/FieldPageFill.h"
@@ -70,9 +71,8 @@ void Form4::PushButton2_Click() {
     proc.Step(104, [&] { sources.fields = std::make_shared<db::RowSet>(); });
     engine::OpenWorkingConnection(proc, 106, sources.connection,
                                   wizard_.State().ConnectionSettings());
-    const QString table = db::QuoteIdentifier(wizard_.State().ChosenTable);
-    sources.previewStatement = QStringLiteral("SELECT * FROM ") + table + u';';
-    sources.describeStatement = QStringLiteral("DESCRIBE ") + table + u';';
+    sources.previewStatement = engine::PreviewQuery(wizard_.State().ChosenTable);
+    sources.describeStatement = engine::FieldListQuery(wizard_.State().ChosenTable);
     const FieldPageFillLines lines{.show = 114,
                                    .clear = 116,
                                    .unbind = 118,

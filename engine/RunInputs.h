@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "db/ConnectionSettings.h"
+
+namespace tarnwick::db {
+class RowSet;
+}
+
+namespace tarnwick::engine {
+
+// What a run works on, taken once when it starts: later edits on the pages do not reach it.
+struct RunInputs {
+    db::ConnectionSettings settings;
+    QString chosenTable;
+    QString keyFieldList;  // e.g. "`name`, `city`" (BuildKeyFieldList)
+    QString newTableName;
+};
+
+// Where the run's work is when it ends, as far as the run knows.
+enum class ResultPlace {
+    Nowhere,         // no table was created; a table of the new name is as it was
+    ScratchUnknown,  // the connection was lost during the copy: whether the scratch table exists
+                     // is not known; a table of the new name is as it was
+    Scratch,         // the scratch table holds the work; a table of the new name is as it was
+    SwapUnknown,     // the connection was lost while the result was swapped in: whether the new
+                     // name holds it or the scratch table still does is not known
+    NewTable,        // the new name holds the complete result
+};
+
+struct RunOutcome {
+    // Why the run did not start: the inputs or the server are such that it cannot give the right
+    // rows, or would change what it must not. Nothing that changes a table was sent; the caller
+    // tells the user (this is no failure of a step).
+    std::optional<QString> refusal;
+    // The new table's rows for the grid; it keeps the run's connection alive. Null when the
+    // preview could not be opened.
+    std::shared_ptr<db::RowSet> preview;
+    int64_t rowsCopied = 0;         // rows the copy made, as the server counted them
+    int64_t rowsRead = 0;           // rows of the key query
+    int64_t duplicatesFound = 0;    // rows whose key repeats an earlier row's
+    int64_t duplicatesRemoved = 0;  // rows the server reported removed by the deletes
+
+    int firstFailedLine = 0;  // the line of the run's first failing step; 0 when none failed
+    ResultPlace place = ResultPlace::Nowhere;
+    bool connectionLost = false;       // a statement failed because the connection was gone
+    bool temporaryColumnLeft = false;  // the scratch table still has the temporary column
+    QString scratchTable;              // the name the result was built under, unique to the run
+    QString retiredTable;  // set when the table that the result replaced could not be dropped:
+                           // it is kept under this name
+
+    bool Refused() const { return refusal.has_value(); }
+    bool Succeeded() const { return !refusal && firstFailedLine == 0; }
+    int64_t RowsKept() const { return rowsCopied - duplicatesRemoved; }
+};
+
+}  // namespace tarnwick::engine
