@@ -53,7 +53,6 @@ class GuardedProcedure {
         }
     }
 
-    const QString& Tag() const { return tag_; }
     int FailureCount() const { return static_cast<int>(failedLines_.size()); }
     // The line of every failure reported so far, in order.
     const std::vector<int>& FailedLines() const { return failedLines_; }

@@ -39,6 +39,17 @@ void Connection::SetCommandTimeout(int seconds) {
     commandTimeout_ = seconds;
 }
 
+void Connection::SetOption(ConnectionOption option) {
+    switch (option) {
+        case ConnectionOption::CursorLocation:
+            return SetCursorLocation(kClientSideCursor);
+        case ConnectionOption::CommandTimeout:
+            return SetCommandTimeout(kCommandTimeoutSeconds);
+        case ConnectionOption::ConnectionTimeout:
+            return SetConnectionTimeout(kConnectionTimeoutSeconds);
+    }
+}
+
 void Connection::SetConnectionTimeout(int seconds) {
     connectionTimeout_ = seconds;
     const auto value = reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(seconds));
@@ -69,7 +80,7 @@ SQLULEN Connection::TransactionIsolation() const {
 }
 
 void Connection::Open(const QString& connectionString) {
-    if (open_) throw DbError(QStringLiteral("Operation is not allowed when the object is open."));
+    if (open_) throw DbError(QString::fromUtf16(kObjectOpenText));
     if (connected_) {
         throw DbError(QStringLiteral(
             "The connection was closed and cannot be opened again; open a new one."));
@@ -95,8 +106,7 @@ void Connection::Close() {
 }
 
 void Connection::RequireOpen() const {
-    if (!open_)
-        throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
+    if (!open_) throw DbError(QString::fromUtf16(kObjectClosedText));
 }
 
 void StopSendingStatements() {
@@ -172,9 +182,7 @@ int64_t Connection::ExecuteCounted(const QString& statement) {
 
 std::shared_ptr<Connection> OpenConnection(const ConnectionSettings& settings) {
     auto connection = Connection::Create();
-    connection->SetCursorLocation(kClientSideCursor);
-    connection->SetCommandTimeout(kCommandTimeoutSeconds);
-    connection->SetConnectionTimeout(kConnectionTimeoutSeconds);
+    for (const ConnectionOption option : kWorkingOptions) connection->SetOption(option);
     connection->Open(BuildConnectionString(settings));
     return connection;
 }
@@ -182,8 +190,7 @@ std::shared_ptr<Connection> OpenConnection(const ConnectionSettings& settings) {
 bool CanConnect(const ConnectionSettings& settings) noexcept {
     try {
         auto connection = Connection::Create();
-        connection->SetCommandTimeout(kCommandTimeoutSeconds);
-        connection->SetConnectionTimeout(kConnectionTimeoutSeconds);
+        for (const ConnectionOption option : kProbeOptions) connection->SetOption(option);
         connection->Open(BuildConnectionString(settings));
         return true;
     } catch (...) {

@@ -20,6 +20,25 @@ inline constexpr int kClientSideCursor = 3;
 inline constexpr int kConnectionTimeoutSeconds = 5000;
 inline constexpr int kCommandTimeoutSeconds = 5000;
 
+// The options a connection carries, each with its fixed value, set before it is opened.
+enum class ConnectionOption {
+    CursorLocation,     // kClientSideCursor
+    CommandTimeout,     // kCommandTimeoutSeconds
+    ConnectionTimeout,  // kConnectionTimeoutSeconds
+};
+// A working connection's options, in the order they are set.
+inline constexpr ConnectionOption kWorkingOptions[] = {ConnectionOption::CursorLocation,
+                                                       ConnectionOption::CommandTimeout,
+                                                       ConnectionOption::ConnectionTimeout};
+// A probe's (CanConnect, the login page's connection test): no cursor location.
+inline constexpr ConnectionOption kProbeOptions[] = {ConnectionOption::CommandTimeout,
+                                                     ConnectionOption::ConnectionTimeout};
+
+// The ADO texts of a use of an object in the wrong state.
+inline constexpr char16_t kObjectClosedText[] =
+    u"Operation is not allowed when the object is closed.";
+inline constexpr char16_t kObjectOpenText[] = u"Operation is not allowed when the object is open.";
+
 // One ODBC connection. Created closed; the options are set before Open. Shared, because a row set
 // bound to a grid keeps its connection alive.
 //
@@ -37,6 +56,8 @@ class Connection {
     void SetCursorLocation(int location);
     void SetCommandTimeout(int seconds);
     void SetConnectionTimeout(int seconds);
+    // Sets one of the options to its fixed value.
+    void SetOption(ConnectionOption option);
     int CursorLocation() const { return cursorLocation_; }
     int CommandTimeout() const { return commandTimeout_; }
     int ConnectionTimeout() const { return connectionTimeout_; }

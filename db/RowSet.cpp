@@ -51,8 +51,7 @@ void RowSet::Close() {
 }
 
 void RowSet::RequireOpen() const {
-    if (!IsOpen())
-        throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
+    if (!IsOpen()) throw DbError(QString::fromUtf16(kObjectClosedText));
 }
 
 long RowSet::RecordCount() const {

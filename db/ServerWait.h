@@ -15,9 +15,10 @@ namespace tarnwick::db {
 // a Copy or a rebuild that the server works on for seconds freezes no window. Everything else
 // stays on the calling thread, in order: the caller continues only when the call is done, so a
 // connection still sends one statement at a time, and the driver's diagnostics are read from the
-// handle afterwards exactly as before. An exception thrown by `call` reaches the caller unchanged.
-// Without an application object (the command-line run) the call simply runs here. Fetching is no
-// wait: the driver holds the whole result in its own buffer once the execution has returned.
+// handle afterwards on the calling thread. An exception thrown by `call` reaches the caller
+// unchanged. Without an application object (the command-line run) the call simply runs here.
+// Fetching is no wait: the driver holds the whole result in its own buffer once the execution has
+// returned.
 //
 // `statement` is the statement handle the call executes (null for a connect): while the call is
 // at work it can be cancelled by CancelStatementsAtWork.

@@ -255,8 +255,7 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
     });
     const auto requireKeys = [&]() -> db::KeyCursor& {
         if (!keys_) {
-            throw app::Failure(
-                QStringLiteral("Operation is not allowed when the object is closed."));
+            throw app::Failure(QString::fromUtf16(db::kObjectClosedText));
         }
         return *keys_;
     };
@@ -327,7 +326,7 @@ void DeduplicationRun::ConfirmRepeatedKeys() {
     // compared exactly, and only they are kept meanwhile. The rows come in the order of their
     // numbers, so the numbers of the later rows of each group are found in ascending order.
     if (!keys_) {
-        throw app::Failure(QStringLiteral("Operation is not allowed when the object is closed."));
+        throw app::Failure(QString::fromUtf16(db::kObjectClosedText));
     }
     numbers_.clear();
     try {

@@ -1,14 +1,32 @@
 #include "engine/KeyFieldList.h"
 
+#include "app/FailureDescription.h"
 #include "db/Identifier.h"
 
 namespace tarnwick::engine {
 
+namespace {
+
+constexpr char16_t kKeySeparator[] = u", ";
+
+}  // namespace
+
+void AppendKeyField(QString& keyFieldList, const QString& fieldName) {
+    keyFieldList += db::QuoteIdentifier(fieldName) + QString::fromUtf16(kKeySeparator);
+}
+
+void CutLastSeparator(QString& keyFieldList) {
+    const qsizetype separator = QStringView(kKeySeparator).size();
+    if (keyFieldList.size() < separator)
+        throw app::Failure(QStringLiteral("No field has been chosen"));
+    keyFieldList.chop(separator);
+}
+
 QString BuildKeyFieldList(const QStringList& fieldNames) {
-    QStringList quoted;
-    quoted.reserve(fieldNames.size());
-    for (const QString& name : fieldNames) quoted << db::QuoteIdentifier(name);
-    return quoted.join(QStringLiteral(", "));
+    QString list;
+    for (const QString& name : fieldNames) AppendKeyField(list, name);
+    if (!list.isEmpty()) CutLastSeparator(list);
+    return list;
 }
 
 std::optional<QStringList> KeyFieldNames(const QString& keyFieldList) {

@@ -8,13 +8,12 @@ namespace tarnwick::engine {
 void OpenWorkingConnection(app::GuardedProcedure& proc, int firstLine,
                            const std::shared_ptr<db::Connection>& connection,
                            const db::ConnectionSettings& settings) {
-    proc.Step(firstLine, [&] { Require(connection).SetCursorLocation(db::kClientSideCursor); });
-    proc.Step(firstLine + 2,
-              [&] { Require(connection).SetCommandTimeout(db::kCommandTimeoutSeconds); });
-    proc.Step(firstLine + 4,
-              [&] { Require(connection).SetConnectionTimeout(db::kConnectionTimeoutSeconds); });
-    proc.Step(firstLine + 6,
-              [&] { Require(connection).Open(db::BuildConnectionString(settings)); });
+    int line = firstLine;
+    for (const db::ConnectionOption option : db::kWorkingOptions) {
+        proc.Step(line, [&] { Require(connection).SetOption(option); });
+        line += 2;
+    }
+    proc.Step(line, [&] { Require(connection).Open(db::BuildConnectionString(settings)); });
 }
 
 }  // namespace tarnwick::engine

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 
 #include "app/FailureDescription.h"
+#include "db/Connection.h"
 #include "db/RowSet.h"
 #include "db/RowSetModel.h"
 
@@ -30,8 +31,7 @@ DataGrid::DataGrid(QWidget& parent, const char* name, const TwipRect& rect)
 }
 
 void DataGrid::SetDataSource(std::shared_ptr<db::RowSet> rowSet) {
-    if (rowSet && !rowSet->IsOpen())
-        throw app::Failure(QStringLiteral("Operation is not allowed when the object is closed."));
+    if (rowSet && !rowSet->IsOpen()) throw app::Failure(QString::fromUtf16(db::kObjectClosedText));
     model_->SetBaseFont(font());
     model_->SetRowSet(std::move(rowSet));
 }

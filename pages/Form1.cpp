@@ -206,8 +206,8 @@ void Form1::PushButton5_Click() {
     // From here on every failure ends in the connection failure message.
     try {
         Pointer().Set(PointerCode::Busy);
-        Require(connection).SetCommandTimeout(db::kCommandTimeoutSeconds);
-        Require(connection).SetConnectionTimeout(db::kConnectionTimeoutSeconds);
+        for (const db::ConnectionOption option : db::kProbeOptions)
+            Require(connection).SetOption(option);
         app::YieldToWindowSystem();
         Require(connection).Open(db::BuildConnectionString(LoginValues()));
         app::ShowMessage(QStringLiteral("Connection successful."));

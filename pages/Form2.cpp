@@ -7,7 +7,6 @@
 #include "app/ApplicationTitle.h"
 #include "app/GuardedProcedure.h"
 #include "db/Connection.h"
-#include "db/Identifier.h"
 #include "db/RowSet.h"
 #include "engine/Statements.h"
 #include "engine/WorkingConnection.h"

@@ -6,8 +6,8 @@
 #include "app/GuardedProcedure.h"
 #include "app/UnguardedProcedure.h"
 #include "app/Yield.h"
-#include "db/Identifier.h"
 #include "engine/DuplicateFinder.h"
+#include "engine/KeyFieldList.h"
 #include "pages/DataGrid.h"
 #include "pages/Form2.h"
 #include "pages/Form4.h"
@@ -18,20 +18,6 @@
 #include "pages/Wizard.h"
 
 namespace tarnwick::pages {
-namespace {
-
-constexpr char16_t kKeySeparator[] = u", ";
-
-// Cuts the separator after the last name; a list without any name cannot lose it.
-void CutLastSeparator(QString& keyFieldList) {
-    const qsizetype separator = QStringView(kKeySeparator).size();
-    if (keyFieldList.size() < separator)
-        throw app::Failure(QStringLiteral("No field has been chosen"));
-    keyFieldList.chop(separator);
-}
-
-}  // namespace
-
 Form3::Form3(Wizard& wizard) : PageWindow("Form3", 5880, 4995), wizard_(wizard) {
     MakeLabel(*this, "Label2", QStringLiteral(" Preview:"), {240, 120, 855, 255});
     dataGrid1_ = new DataGrid(*this, "DataGrid1", {120, 480, 5640, 1360});
@@ -106,11 +92,9 @@ void Form3::PushButton4_Click() {
     int count = 0;
     proc.Step(108, [&] { count = ItemCount(List2()); });
     for (int i = 0; proc.LoopTest(110, [&] { return i < count; }); ++i) {
-        proc.Step(112, [&] {
-            keys += db::QuoteIdentifier(ItemText(List2(), i)) + QString::fromUtf16(kKeySeparator);
-        });
+        proc.Step(112, [&] { engine::AppendKeyField(keys, ItemText(List2(), i)); });
     }
-    proc.Step(114, [&] { CutLastSeparator(keys); });
+    proc.Step(114, [&] { engine::CutLastSeparator(keys); });
     proc.Step(116, [&] { wizard_.ResultPage().ShowPage(); });
     proc.Step(118, [&] { HidePage(); });
 }

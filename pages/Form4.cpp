@@ -9,7 +9,6 @@
 #include "app/ProgramEnd.h"
 #include "app/Yield.h"
 #include "db/Connection.h"
-#include "db/Identifier.h"
 #include "db/RowSet.h"
 #include "engine/DeduplicationRun.h"
 #include "engine/Statements.h"
