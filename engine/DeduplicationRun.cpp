@@ -9,6 +9,7 @@
 #include "db/Identifier.h"
 #include "engine/KeyFieldList.h"
 #include "engine/RowKey.h"
+#include "engine/RunLines.h"
 #include "engine/WorkingConnection.h"
 
 namespace tarnwick::engine {
@@ -35,9 +36,9 @@ ScratchNames NewScratchNames() {
 
 DeduplicationRun::DeduplicationRun(app::GuardedProcedure& procedure, YieldCallback yield)
     : proc_(procedure), yield_(std::move(yield)) {
-    proc_.Step(100, [&] { connection_ = db::Connection::Create(); });
-    proc_.Step(102, [&] { keys_.reset(); });
-    proc_.Step(104, [&] { numbers_.clear(); });
+    proc_.Step(run_line::kCreateConnection, [&] { connection_ = db::Connection::Create(); });
+    proc_.Step(run_line::kCreateKeyReader, [&] { keys_.reset(); });
+    proc_.Step(run_line::kEmptyNumbers, [&] { numbers_.clear(); });
 }
 
 RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
@@ -56,10 +57,10 @@ RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
     RunInputs scratchInputs = inputs;
     scratchInputs.newTableName = names.scratch;
 
-    OpenWorkingConnection(proc_, 112, connection_, inputs.settings);
+    OpenWorkingConnection(proc_, run_line::kCursorLocation, connection_, inputs.settings);
     UseReadCommitted();
     PinSession();
-    proc_.Step(146, [&] {
+    proc_.Step(run_line::kSurvey, [&] {
         if (!progress_.pinned) {
             throw app::Failure(
                 QStringLiteral("Not carried out: the session settings the run relies on could "
@@ -79,7 +80,7 @@ RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
     DeleteDuplicates(scratchInputs);
     DropKey(scratchInputs);
     SwapIn(inputs, names);
-    proc_.Step(178, [&] {
+    proc_.Step(run_line::kPreview, [&] {
         if (!progress_.swapped) {
             throw app::Failure(
                 QStringLiteral("Not opened: %1 does not hold the result of this run.")
@@ -94,7 +95,7 @@ RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
 }
 
 void DeduplicationRun::UseReadCommitted() {
-    proc_.Step(120, [&] {
+    proc_.Step(run_line::kReadCommitted, [&] {
         db::Connection& connection = Require(connection_);
         serverIsolation_ = connection.TransactionIsolation();
         connection.SetTransactionIsolation(SQL_TXN_READ_COMMITTED);
@@ -103,7 +104,7 @@ void DeduplicationRun::UseReadCommitted() {
 }
 
 void DeduplicationRun::PinSession() {
-    proc_.Step(158, [&] {
+    proc_.Step(run_line::kPinSession, [&] {
         session_ = engine::PinSession(Require(connection_), SessionUse::Run);
         progress_.pinned = true;
     });
@@ -118,12 +119,12 @@ void DeduplicationRun::RequireSurvey() const {
 }
 
 void DeduplicationRun::BuildCopy(const RunInputs& inputs, const QString& scratch) {
-    proc_.Step(152, [&] {
+    proc_.Step(run_line::kDropScratch, [&] {
         RequireSurvey();
         Send(DropStatement(scratch));
     });
-    proc_.Step(154, [&] { Copy(inputs, scratch); });
-    proc_.Step(156, [&] {
+    proc_.Step(run_line::kCopy, [&] { Copy(inputs, scratch); });
+    proc_.Step(run_line::kAddKey, [&] {
         if (!progress_.copied) {
             throw app::Failure(QStringLiteral("The temporary column was not added: the copy %1 was "
                                               "not made.")
@@ -159,7 +160,7 @@ void DeduplicationRun::Copy(const RunInputs& inputs, const QString& scratch) {
 }
 
 void DeduplicationRun::DropKey(const RunInputs& inputs) {
-    proc_.Step(174, [&] {
+    proc_.Step(run_line::kDropKey, [&] {
         RequireNumberedCopy(inputs);
         // The drop rebuilds the table and counts the rows it carries over: the rows left.
         int64_t rowsLeft = Send(DropKeyStatement(inputs.newTableName));
@@ -185,7 +186,7 @@ void DeduplicationRun::DropKey(const RunInputs& inputs) {
 }
 
 void DeduplicationRun::SwapIn(const RunInputs& inputs, const ScratchNames& names) {
-    proc_.Step(176, [&] {
+    proc_.Step(run_line::kSwap, [&] {
         // Only a complete result replaces anything.
         const Progress& p = progress_;
         if (!(p.keysTrusted && p.deletesComplete && p.keyDropped)) {
@@ -247,7 +248,7 @@ void DeduplicationRun::RequireNumberedCopy(const RunInputs& inputs) const {
 }
 
 void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
-    proc_.Step(122, [&] {
+    proc_.Step(run_line::kKeyQuery, [&] {
         RequireNumberedCopy(inputs);
         Require(connection_);
         keys_.emplace(
@@ -277,24 +278,25 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
     int fieldCount = 0;
     // The first reading: each row's key goes through the repeat screen; the exact comparison is
     // the second reading's, at line 148. Field 0 is the temporary column, the key fields follow.
-    while (proc_.LoopTest(124, reading([&] { return requireKeys().Fetch(); }))) {
-        proc_.Step(126, reading([&] { YieldNow(yield_); }));
-        proc_.Step(128, reading([&] { key.Clear(); }));
+    while (proc_.LoopTest(run_line::kRowLoop, reading([&] { return requireKeys().Fetch(); }))) {
+        proc_.Step(run_line::kRowYield, reading([&] { YieldNow(yield_); }));
+        proc_.Step(run_line::kStartKey, reading([&] { key.Clear(); }));
         int field = 1;
-        while (proc_.LoopTest(130, reading([&] {
+        while (proc_.LoopTest(run_line::kFieldLoop, reading([&] {
                                   fieldCount = requireKeys().FieldCount();
                                   return field < fieldCount;
                               }))) {
-            proc_.Step(132, reading([&] { YieldNow(yield_); }));
-            proc_.Step(134, reading([&] { key.AppendField(requireKeys(), field); }));
+            proc_.Step(run_line::kFieldYield, reading([&] { YieldNow(yield_); }));
+            proc_.Step(run_line::kAppendField,
+                       reading([&] { key.AppendField(requireKeys(), field); }));
             ++field;
         }
-        proc_.Step(140, reading([&] {
+        proc_.Step(run_line::kKeepKey, reading([&] {
                        ++outcome_.rowsRead;
                        screen_.Add(key.Bytes());
                    }));
     }
-    proc_.Step(148, [&] {
+    proc_.Step(run_line::kFindDuplicates, [&] {
         if (readingFailed) {
             if (!keys_) return;  // the key query's own failure is reported already
             throw app::Failure(
@@ -313,7 +315,7 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
         outcome_.duplicatesFound = static_cast<int64_t>(numbers_.size());
         progress_.keysTrusted = true;
     });
-    proc_.Step(150, [&] {
+    proc_.Step(run_line::kCloseKeyReader, [&] {
         keys_.reset();
         // Only the numbers are needed from here on.
         screen_.Clear();
@@ -376,14 +378,14 @@ void DeduplicationRun::DeleteDuplicates(const RunInputs& inputs) {
     const uint64_t maxBytes = packet > 2 * kPacketMargin ? packet - kPacketMargin : 1024;
     size_t next = 0;
     // After the connection is lost, no further delete is sent: each would only fail in turn.
-    while (
-        proc_.LoopTest(166, [&] { return next < numbers_.size() && !outcome_.connectionLost; })) {
+    while (proc_.LoopTest(run_line::kDeleteLoop,
+                          [&] { return next < numbers_.size() && !outcome_.connectionLost; })) {
         const size_t length = DeleteBatchLength(inputs.newTableName, numbers_, next, maxBytes);
         const std::vector<uint32_t> batch(numbers_.begin() + static_cast<ptrdiff_t>(next),
                                           numbers_.begin() + static_cast<ptrdiff_t>(next + length));
         next += length;
-        proc_.Step(168, [&] { YieldNow(yield_); });
-        proc_.Step(170, [&] {
+        proc_.Step(run_line::kDeleteYield, [&] { YieldNow(yield_); });
+        proc_.Step(run_line::kDelete, [&] {
             try {
                 RequireNumberedCopy(inputs);
                 const int64_t removed = Send(DeleteStatement(inputs.newTableName, batch));

@@ -11,6 +11,7 @@
 #include "db/Connection.h"
 #include "db/RowSet.h"
 #include "engine/DeduplicationRun.h"
+#include "engine/RunLines.h"
 #include "engine/Statements.h"
 #include "engine/WorkingConnection.h"
 #include "pages/DataGrid.h"
@@ -96,9 +97,9 @@ void Form4::PushButton4_Click() {
     app::GuardedProcedure proc(QStringLiteral("Form4.PushButton4_Click"));
     engine::DeduplicationRun run(proc, [] { app::YieldToWindowSystem(); });  // lines 100 to 104
     bool exit = false;
-    proc.Step(106, [&] { exit = pushButton4_->text() == kExit; });
+    proc.Step(engine::run_line::kCompareCaption, [&] { exit = pushButton4_->text() == kExit; });
     if (exit) {
-        proc.Step(108, [&] { app::EndProgram(0); });
+        proc.Step(engine::run_line::kExit, [&] { app::EndProgram(0); });
         return;
     }
 
@@ -112,7 +113,7 @@ void Form4::PushButton4_Click() {
     }
 
     minimised_->Start();  // a page minimised at any time from here on comes back at the end
-    proc.Step(110, [&] { Pointer().Set(PointerCode::Busy); });
+    proc.Step(engine::run_line::kBusyPointer, [&] { Pointer().Set(PointerCode::Busy); });
     const engine::RunOutcome outcome = run.Run(inputs);
     if (outcome.Refused()) {
         // Refused over the run's own connection before anything changed: the page stays ready
@@ -122,16 +123,16 @@ void Form4::PushButton4_Click() {
         app::ShowMessage(*outcome.refusal);
         return;
     }
-    proc.Step(180, [&] {
+    proc.Step(engine::run_line::kBindGrid, [&] {
         // A preview that did not open is bound as a closed row set, which the grid refuses.
         dataGrid1_->SetDataSource(outcome.preview ? outcome.preview
                                                   : std::make_shared<db::RowSet>());
     });
-    proc.Step(182, [&] { pushButton4_->setText(kExit); });
-    proc.Step(184, [&] {
+    proc.Step(engine::run_line::kCaptionExit, [&] { pushButton4_->setText(kExit); });
+    proc.Step(engine::run_line::kRestore, [&] {
         if (minimised_->Minimised()) minimised_->RestoreNormal();
     });
-    proc.Step(186, [&] { Pointer().Set(PointerCode::Default); });
+    proc.Step(engine::run_line::kDefaultPointer, [&] { Pointer().Set(PointerCode::Default); });
 }
 
 }  // namespace tarnwick::pages

@@ -1,0 +1,97 @@
+#pragma once
+
+// The numbered lines of the deduplication run: the line an error report names when a step fails
+// ("... at line 154"), and the line tarnwick-dedupe's "failed at line N" names. The run's code
+// uses these names; kRunLineTexts says what each line does, for the documentation
+// (docs/run-lines.md lists them all, and a test keeps the two alike).
+namespace tarnwick::engine {
+
+namespace run_line {
+inline constexpr int kCreateConnection = 100;
+inline constexpr int kCreateKeyReader = 102;
+inline constexpr int kEmptyNumbers = 104;
+inline constexpr int kCompareCaption = 106;  // the result page only
+inline constexpr int kExit = 108;            // the result page only
+inline constexpr int kBusyPointer = 110;     // the result page only
+inline constexpr int kCursorLocation = 112;  // the four lines of opening the connection
+inline constexpr int kCommandTimeout = 114;
+inline constexpr int kConnectionTimeout = 116;
+inline constexpr int kOpenConnection = 118;
+inline constexpr int kReadCommitted = 120;
+inline constexpr int kKeyQuery = 122;
+inline constexpr int kRowLoop = 124;
+inline constexpr int kRowYield = 126;
+inline constexpr int kStartKey = 128;
+inline constexpr int kFieldLoop = 130;
+inline constexpr int kFieldYield = 132;
+inline constexpr int kAppendField = 134;
+inline constexpr int kKeepKey = 140;
+inline constexpr int kSurvey = 146;
+inline constexpr int kFindDuplicates = 148;
+inline constexpr int kCloseKeyReader = 150;
+inline constexpr int kDropScratch = 152;
+inline constexpr int kCopy = 154;
+inline constexpr int kAddKey = 156;
+inline constexpr int kPinSession = 158;
+inline constexpr int kDeleteLoop = 166;
+inline constexpr int kDeleteYield = 168;
+inline constexpr int kDelete = 170;
+inline constexpr int kDropKey = 174;
+inline constexpr int kSwap = 176;
+inline constexpr int kPreview = 178;
+inline constexpr int kBindGrid = 180;        // the result page only
+inline constexpr int kCaptionExit = 182;     // the result page only
+inline constexpr int kRestore = 184;         // the result page only
+inline constexpr int kDefaultPointer = 186;  // the result page only
+}  // namespace run_line
+
+struct RunLineText {
+    int line;
+    const char* text;
+    bool windowOnly;  // a step of the result page's Finish that tarnwick-dedupe does not take
+};
+
+// Every line, in the order the steps run.
+inline constexpr RunLineText kRunLineTexts[] = {
+    {run_line::kCreateConnection, "create the connection object", false},
+    {run_line::kCreateKeyReader, "create the key reader (empty)", false},
+    {run_line::kEmptyNumbers, "empty the list of rows to delete", false},
+    {run_line::kCompareCaption, "read the button's caption (\"Exit\" or \"Finish\")", true},
+    {run_line::kExit, "end the program (the button read \"Exit\")", true},
+    {run_line::kBusyPointer, "show the busy pointer", true},
+    {run_line::kCursorLocation, "set the connection's cursor location to 3", false},
+    {run_line::kCommandTimeout, "set the command time-out to 5000 seconds", false},
+    {run_line::kConnectionTimeout, "set the connection time-out to 5000 seconds", false},
+    {run_line::kOpenConnection, "open the connection with the login values", false},
+    {run_line::kReadCommitted, "work at READ COMMITTED (a failure here changes no result)", false},
+    {run_line::kPinSession, "read the session's variables and set those the run relies on", false},
+    {run_line::kSurvey, "survey the tables and refuse what cannot be done", false},
+    {run_line::kDropScratch, "drop a table of the scratch name", false},
+    {run_line::kCopy, "copy the chosen table into the scratch table", false},
+    {run_line::kAddKey, "number the copied rows with the temporary column", false},
+    {run_line::kKeyQuery, "send the key query (the numbers and the key fields of every row)",
+     false},
+    {run_line::kRowLoop, "fetch the next row of keys", false},
+    {run_line::kRowYield, "yield to the window system (per row)", false},
+    {run_line::kStartKey, "start the row's key", false},
+    {run_line::kFieldLoop, "take the next key field", false},
+    {run_line::kFieldYield, "yield to the window system (per field)", false},
+    {run_line::kAppendField, "append the field's value to the key", false},
+    {run_line::kKeepKey, "keep the row's key for the comparison", false},
+    {run_line::kFindDuplicates,
+     "check that the keys read are the rows copied, and find the later rows of each group", false},
+    {run_line::kCloseKeyReader, "close the key query", false},
+    {run_line::kDeleteLoop, "take the next batch of rows to delete", false},
+    {run_line::kDeleteYield, "yield to the window system (per delete)", false},
+    {run_line::kDelete, "delete a batch and check that the server removed every row named", false},
+    {run_line::kDropKey, "drop the temporary column and check the rows left", false},
+    {run_line::kSwap, "give the complete result the new name (replacing a table of that name)",
+     false},
+    {run_line::kPreview, "open the new table for the grid", false},
+    {run_line::kBindGrid, "show the new table in the grid", true},
+    {run_line::kCaptionExit, "set the button's caption to \"Exit\"", true},
+    {run_line::kRestore, "restore the page if it was minimised", true},
+    {run_line::kDefaultPointer, "show the default pointer", true},
+};
+
+}  // namespace tarnwick::engine
