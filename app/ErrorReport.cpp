@@ -1,5 +1,6 @@
 #include "app/ErrorReport.h"
 
+#include "app/FailureReporter.h"
 #include "app/MessageBoxService.h"
 
 namespace tarnwick::app {
@@ -21,6 +22,22 @@ QString ErrorReportText(const QString& tag, const QString& description, int line
 void ShowErrorReport(const QString& tag, const QString& description, int line) {
     Messages().Show(QString::fromUtf16(kErrorReportCaption),
                     ErrorReportText(tag, description, line), MessageIcon::Warning);
+}
+
+namespace {
+
+class ErrorReportBoxReporter : public FailureReporter {
+  public:
+    void Report(const QString& tag, const QString& description, int line) override {
+        ShowErrorReport(tag, description, line);
+    }
+};
+
+}  // namespace
+
+FailureReporter& ErrorReportBoxes() {
+    static ErrorReportBoxReporter boxes;
+    return boxes;
 }
 
 }  // namespace tarnwick::app

@@ -5,11 +5,12 @@
 
 namespace tarnwick::app {
 
-GuardedProcedure::GuardedProcedure(const QString& procedure) : tag_(ProcedureTag(procedure)) {}
+GuardedProcedure::GuardedProcedure(const QString& procedure, FailureReporter& reporter)
+    : tag_(ProcedureTag(procedure)), reporter_(reporter) {}
 
 void GuardedProcedure::Report(int line, const std::exception_ptr& failure) {
     failedLines_.push_back(line);
-    ShowErrorReport(tag_, DescribeFailure(failure), line);
+    reporter_.Report(tag_, DescribeFailure(failure), line);
 }
 
 }  // namespace tarnwick::app

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "app/FailureReporter.h"
+
 namespace tarnwick::app {
 
 // A procedure with an error handler: its work is written as numbered steps, and a step that fails
@@ -17,8 +19,10 @@ namespace tarnwick::app {
 //   while (proc.LoopTest(128, [&] { return !rs->Eof(); })) // a failing loop test leaves the loop
 class GuardedProcedure {
   public:
-    // procedure: page and procedure name, e.g. "Form1.Form_Load".
-    explicit GuardedProcedure(const QString& procedure);
+    // procedure: page and procedure name, e.g. "Form1.Form_Load". Failures go to `reporter`
+    // (the error report box unless another is given).
+    explicit GuardedProcedure(const QString& procedure,
+                              FailureReporter& reporter = ErrorReportBoxes());
 
     template <class Body>
     void Step(int line, Body&& body) {
@@ -61,6 +65,7 @@ class GuardedProcedure {
     void Report(int line, const std::exception_ptr& failure);
 
     QString tag_;
+    FailureReporter& reporter_;
     std::vector<int> failedLines_;
 };
 

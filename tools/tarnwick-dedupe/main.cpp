@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "app/ErrorReport.h"
 #include "app/GuardedProcedure.h"
 #include "app/MessageBoxService.h"
 #include "db/StatementObserver.h"
@@ -20,11 +21,13 @@ void Print(FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
-// Each report as the window shows it, line breaks as newlines, a blank line after it.
-class ReportPrinter : public app::MessageBoxService {
+// Each failing step's report as the window shows it, line breaks as newlines, a blank line
+// after it.
+class PrintedReports : public app::FailureReporter {
   public:
-    void Show(const QString&, const QString& text, app::MessageIcon) override {
-        Print(stderr, app::WithPlatformLineBreaks(text) + QStringLiteral("\n\n"));
+    void Report(const QString& tag, const QString& description, int line) override {
+        Print(stderr, app::WithPlatformLineBreaks(app::ErrorReportText(tag, description, line)) +
+                          QStringLiteral("\n\n"));
     }
 };
 
@@ -49,15 +52,14 @@ int main(int argc, char** argv) {
     };
     if (const auto refusal = engine::RefusalWithoutServer(options.inputs)) return refused(*refusal);
 
-    ReportPrinter printer;
-    app::MessageBoxServiceScope reports(printer);
     std::optional<db::StatementObserverScope> echo;
     if (options.echo)
         echo.emplace([](const QString& statement) { Print(stdout, statement + u'\n'); });
 
     QElapsedTimer timer;
     timer.start();
-    app::GuardedProcedure proc(QStringLiteral("Form4.PushButton4_Click"));
+    PrintedReports reports;
+    app::GuardedProcedure proc(QStringLiteral("Form4.PushButton4_Click"), reports);
     engine::DeduplicationRun run(proc, {});
     const engine::RunOutcome outcome = run.Run(options.inputs);
     const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
