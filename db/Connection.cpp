@@ -4,7 +4,6 @@
 
 #include "db/DbError.h"
 #include "db/RowSet.h"
-#include "db/ServerWait.h"
 #include "db/StatementObserver.h"
 
 namespace tarnwick::db {
@@ -119,17 +118,10 @@ void ResumeSendingStatements() {
 }
 
 void Connection::Wait(SQLHSTMT statement, const std::function<void()>& call) const {
-    // Whoever waits holds the connection; keep it alive while the cursors released below go.
+    // Whoever waits holds the connection: keep it alive while what was left for the end of the
+    // work (row sets let go of meanwhile) goes.
     const std::shared_ptr<Connection> self = self_.lock();
-    busy_ = true;
-    try {
-        WaitForServer(statement, call);
-    } catch (...) {
-        busy_ = false;
-        throw;
-    }
-    busy_ = false;
-    ReleaseIdleCursors();
+    work_.Wait(statement, call);
 }
 
 StatementHandle Connection::SendStatement(const QString& statement, Reading reading) {
@@ -137,7 +129,7 @@ StatementHandle Connection::SendStatement(const QString& statement, Reading read
     if (sendingStopped) {
         throw DbError(QStringLiteral("Tarnwick is closing: the statement was not sent."));
     }
-    if (busy_) {
+    if (work_.AtWork()) {
         throw DbError(QStringLiteral(
             "The connection is still at work on another statement: the statement was not sent."));
     }

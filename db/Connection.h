@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "db/ConnectionSettings.h"
+#include "db/ConnectionWork.h"
 #include "db/Cursor.h"
 #include "db/OdbcHandle.h"
 
@@ -93,7 +94,9 @@ class Connection {
 
     // True while a call of this connection is at work on the server (the user-interface thread
     // meanwhile processes window events): nothing else may use the connection until it returns.
-    bool Busy() const { return busy_; }
+    bool Busy() const { return work_.AtWork(); }
+    // The connection's waits for the server, and what is left for their end (db/ConnectionWork.h).
+    ConnectionWork& Work() const { return work_; }
 
     // Sends a statement and hands over the executed statement, for readers of its result other
     // than Cursor (the run's key reading).
@@ -109,13 +112,13 @@ class Connection {
     Connection() = default;
     StatementHandle SendStatement(const QString& statement, Reading reading);
     void RequireOpen() const;
-    // Runs a blocking call of this connection as a wait for the server (db/ServerWait.h).
+    // Runs a blocking call of this connection as a wait for the server (db/ConnectionWork.h).
     void Wait(SQLHSTMT statement, const std::function<void()>& call) const;
 
     ConnectionHandle handle_;
     bool open_ = false;       // statements may be sent
     bool connected_ = false;  // the session with the server exists (until destruction)
-    mutable bool busy_ = false;
+    mutable ConnectionWork work_;
     int cursorLocation_ = 2;  // server side until told otherwise, as a new ADO connection
     int commandTimeout_ = 30;
     int connectionTimeout_ = 15;

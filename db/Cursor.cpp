@@ -129,29 +129,6 @@ bool Cursor::ConnectionBusy() const {
     return connection_ && connection_->Busy();
 }
 
-namespace {
-
-std::vector<std::unique_ptr<Cursor>>& WaitingForRelease() {
-    static std::vector<std::unique_ptr<Cursor>> cursors;
-    return cursors;
-}
-
-}  // namespace
-
-void ReleaseWhenIdle(std::unique_ptr<Cursor> cursor) {
-    if (cursor && cursor->ConnectionBusy()) WaitingForRelease().push_back(std::move(cursor));
-}
-
-void ReleaseIdleCursors() {
-    // Taken out first: freeing a cursor may let go of the last row set of another connection.
-    std::vector<std::unique_ptr<Cursor>> idle;
-    auto& waiting = WaitingForRelease();
-    for (auto& cursor : waiting) {
-        if (!cursor->ConnectionBusy()) idle.push_back(std::move(cursor));
-    }
-    std::erase(waiting, nullptr);
-}
-
 const QString& Cursor::FieldName(int column) const {
     if (column < 0 || column >= FieldCount()) {
         throw DbError(QStringLiteral("Field index %1 is out of range (the row has %2 fields)")

@@ -39,6 +39,7 @@ class Cursor {
 
     // True while the connection is at work on another statement; the cursor must then wait.
     bool ConnectionBusy() const;
+    const std::shared_ptr<Connection>& GetConnection() const { return connection_; }
 
     // The value of a column of the current row. Read each column at most once per row, in any
     // order the caller likes.
@@ -66,11 +67,5 @@ class Cursor {
     std::vector<BoundColumn> bound_;
     RowBlock block_;
 };
-
-// Frees a cursor's statement now or, while its connection is at work on another statement, once
-// that call has returned (a grid may let go of its rows in the middle of an action).
-void ReleaseWhenIdle(std::unique_ptr<Cursor> cursor);
-// Frees the cursors given to ReleaseWhenIdle whose connection is no longer at work.
-void ReleaseIdleCursors();
 
 }  // namespace tarnwick::db

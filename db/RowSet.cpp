@@ -44,7 +44,10 @@ void RowSet::Close() {
     cache_.reset();
     // A grid may let go of its rows while their connection works on another statement; the
     // statement is then freed once that call has returned.
-    if (cursor_ && cursor_->ConnectionBusy()) ReleaseWhenIdle(std::move(cursor_));
+    if (cursor_ && cursor_->ConnectionBusy()) {
+        std::shared_ptr<Cursor> held = std::move(cursor_);
+        held->GetConnection()->Work().AfterWork([held] {});
+    }
     cursor_.reset();
     rowCount_ = 0;
     position_ = 0;
@@ -107,6 +110,11 @@ void RowSet::RequireCell(long row, int column) const {
 
 bool RowSet::CanReadAt(long row) const {
     return IsOpen() && (cache_->Holds(row) || !cursor_->ConnectionBusy());
+}
+
+void RowSet::WhenReadable(std::function<void()> then) const {
+    if (!IsOpen() || !cursor_->GetConnection()) return then();
+    cursor_->GetConnection()->Work().AfterWork(std::move(then));
 }
 
 Value RowSet::ValueAt(long row, int column) const {

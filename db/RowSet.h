@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "db/Value.h"
@@ -51,6 +52,8 @@ class RowSet {
     bool IsNullAt(long row, int column) const;
     // Whether ValueAt can answer at once: the row is at hand, or the connection is free to read it.
     bool CanReadAt(long row) const;
+    // Runs `then` once every row can be read: at once, or when the connection's work has ended.
+    void WhenReadable(std::function<void()> then) const;
 
   private:
     void RequireOpen() const;

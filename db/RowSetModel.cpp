@@ -1,7 +1,7 @@
 #include "db/RowSetModel.h"
 
 #include <QColor>
-#include <QTimer>
+#include <QPointer>
 #include <limits>
 
 #include "db/DbError.h"
@@ -87,13 +87,11 @@ void RowSetModel::ScheduleRefresh(long row) const {
     missedRow_ = row;
     if (refreshPending_) return;
     refreshPending_ = true;
-    QTimer::singleShot(kRefreshMilliseconds, this, [this] {
+    QPointer<RowSetModel> model(const_cast<RowSetModel*>(this));
+    rowSet_->WhenReadable([this, model] {
+        if (!model) return;
         refreshPending_ = false;
         if (!Shows() || missedRow_ >= rowSet_->RecordCount()) return;
-        if (!rowSet_->CanReadAt(missedRow_)) {
-            ScheduleRefresh(missedRow_);  // the connection is still at work
-            return;
-        }
         const int rows = rowCount();
         const int columns = columnCount();
         if (rows > 0 && columns > 0) {

@@ -32,9 +32,9 @@ class RowSetModel : public QAbstractTableModel {
 
   private:
     bool Shows() const;
-    // Asks the views to read the cells again a little later (after a cell could not be read).
+    // Asks the views to read the cells again once the row set's connection has ended its work
+    // (after a cell could not be read).
     void ScheduleRefresh(long row) const;
-    static constexpr int kRefreshMilliseconds = 40;
 
     std::shared_ptr<RowSet> rowSet_;
     QFont nullFont_;

@@ -1,10 +1,6 @@
-#include "db/ServerWait.h"
+#include "db/ConnectionWork.h"
 
 #include <sqlext.h>
-
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -47,31 +43,16 @@ class AtWork {
     SQLHSTMT statement_;
 };
 
-// The driver allocates a result's rows on the thread that executes the statement. The C library
-// would give each worker thread a heap of its own, and memory freed there (a closed row set, the
-// key query's result) is not reused by the next statement's thread nor readily given back. The
-// workers only ever run one at a time, so they share the program's one heap: measured on a
-// million-row table, this keeps 8 MB less resident after a run and after "< Back".
-void ShareOneHeapWithWorkers() {
-#if defined(__GLIBC__)
-    static const bool shared = mallopt(M_ARENA_MAX, 1) == 1;
-    (void)shared;
-#endif
-}
-
 bool OnApplicationThread() {
     const QCoreApplication* application = QCoreApplication::instance();
     return application != nullptr && QThread::currentThread() == application->thread();
 }
 
-}  // namespace
-
-void WaitForServer(SQLHSTMT statement, const std::function<void()>& call) {
+void WaitForCall(SQLHSTMT statement, const std::function<void()>& call) {
     if (!OnApplicationThread()) {
         call();
         return;
     }
-    ShareOneHeapWithWorkers();
     const AtWork registration(statement);
     std::exception_ptr failure;
     QEventLoop loop;
@@ -87,6 +68,36 @@ void WaitForServer(SQLHSTMT statement, const std::function<void()>& call) {
     loop.exec();
     worker.join();
     if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace
+
+void ConnectionWork::Wait(SQLHSTMT statement, const std::function<void()>& call) {
+    atWork_ = true;
+    try {
+        WaitForCall(statement, call);
+    } catch (...) {
+        atWork_ = false;
+        RunAfterWork();
+        throw;
+    }
+    atWork_ = false;
+    RunAfterWork();
+}
+
+void ConnectionWork::AfterWork(std::function<void()> then) {
+    if (!atWork_) {
+        then();
+        return;
+    }
+    afterWork_.push_back(std::move(then));
+}
+
+void ConnectionWork::RunAfterWork() {
+    // Taken out first: what runs may leave more for a later end of work, or let the connection go.
+    std::vector<std::function<void()>> due;
+    due.swap(afterWork_);
+    for (auto& then : due) then();
 }
 
 void CancelStatementsAtWork() {

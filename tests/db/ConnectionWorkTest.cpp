@@ -5,9 +5,9 @@
 #include <thread>
 
 #include "db/Connection.h"
+#include "db/ConnectionWork.h"
 #include "db/DbError.h"
 #include "db/RowSet.h"
-#include "db/ServerWait.h"
 #include "db/StatementObserver.h"
 #include "tests/support/QtPrinting.h"
 #include "tests/support/TestServer.h"
@@ -54,14 +54,15 @@ class CloseDuring {
 
 }  // namespace
 
-TEST(ServerWait, TheCallRunsOnAWorkerWhileTheApplicationThreadProcessesEvents) {
+TEST(ConnectionWork, TheCallRunsOnAWorkerWhileTheApplicationThreadProcessesEvents) {
+    db::ConnectionWork work;
     const std::thread::id here = std::this_thread::get_id();
     std::thread::id worker;
     int ticks = 0;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
     timer.start(5);
-    db::WaitForServer(nullptr, [&] {
+    work.Wait(nullptr, [&] {
         worker = std::this_thread::get_id();
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
     });
@@ -73,13 +74,13 @@ TEST(ServerWait, TheCallRunsOnAWorkerWhileTheApplicationThreadProcessesEvents) {
     std::thread::id inCall;
     std::thread([&] {
         offThread = std::this_thread::get_id();
-        db::WaitForServer(nullptr, [&] { inCall = std::this_thread::get_id(); });
+        work.Wait(nullptr, [&] { inCall = std::this_thread::get_id(); });
     }).join();
     EXPECT_EQ(inCall, offThread);
 
     // A failure of the call reaches the caller as it was thrown.
     try {
-        db::WaitForServer(nullptr, [] { throw db::DbError("driver text", "HY000"); });
+        work.Wait(nullptr, [] { throw db::DbError("driver text", "HY000"); });
         FAIL() << "no failure came back";
     } catch (const db::DbError& e) {
         EXPECT_EQ(e.Description(), "driver text");
@@ -87,7 +88,7 @@ TEST(ServerWait, TheCallRunsOnAWorkerWhileTheApplicationThreadProcessesEvents) {
     }
 }
 
-TEST(ServerWait, WindowEventsAreProcessedWhileTheServerWorksOnAStatement) {
+TEST(ConnectionWork, WindowEventsAreProcessedWhileTheServerWorksOnAStatement) {
     auto connection = db::OpenConnection(TestServer::FreshDatabaseForThisTest());
     int ticks = 0;
     bool busyInside = false;
@@ -105,7 +106,7 @@ TEST(ServerWait, WindowEventsAreProcessedWhileTheServerWorksOnAStatement) {
     EXPECT_FALSE(connection->Busy());
 }
 
-TEST(ServerWait, AConnectionAtWorkTakesNoSecondStatement) {
+TEST(ConnectionWork, AConnectionAtWorkTakesNoSecondStatement) {
     auto connection = db::OpenConnection(TestServer::FreshDatabaseForThisTest());
     QString refusal;
     QTimer::singleShot(50, [&] {
@@ -121,7 +122,7 @@ TEST(ServerWait, AConnectionAtWorkTakesNoSecondStatement) {
     EXPECT_EQ(connection->Execute("SELECT 3;")->Field(0), "3");
 }
 
-TEST(ServerWait, StoppingCancelsTheStatementAtWorkAndSendsNothingMore) {
+TEST(ConnectionWork, StoppingCancelsTheStatementAtWorkAndSendsNothingMore) {
     auto connection = db::OpenConnection(TestServer::FreshDatabaseForThisTest());
     const QString slow = "SELECT SLEEP(5.0417);";
     CloseDuring close(slow);
@@ -151,7 +152,7 @@ TEST(ServerWait, StoppingCancelsTheStatementAtWorkAndSendsNothingMore) {
     EXPECT_TRUE(GoneFromTheServer("SELECT SLEEP(5.0417)"));
 }
 
-TEST(ServerWait, ACancelledCopyLeavesNoTableAndTheSourceUntouched) {
+TEST(ConnectionWork, ACancelledCopyLeavesNoTableAndTheSourceUntouched) {
     const db::ConnectionSettings login = TestServer::FreshDatabaseForThisTest();
     TestServer::Run(login.database,
                     {"CREATE TABLE src (n INT);", "INSERT INTO src SELECT seq FROM seq_1_to_40;"});
@@ -169,7 +170,7 @@ TEST(ServerWait, ACancelledCopyLeavesNoTableAndTheSourceUntouched) {
     EXPECT_EQ(TestServer::Checksum(login, "src"), before);
 }
 
-TEST(ServerWait, ARowSetLetGoOfWhileItsConnectionWorksIsFreedAfterwards) {
+TEST(ConnectionWork, ARowSetLetGoOfWhileItsConnectionWorksIsFreedAfterwards) {
     auto connection = db::OpenConnection(TestServer::FreshDatabaseForThisTest());
     std::weak_ptr<db::Connection> weak = connection;
     auto rows = db::OpenRowSet(connection, "SELECT seq FROM seq_1_to_2000;");
