@@ -155,8 +155,12 @@ StatementHandle Connection::SendStatement(const QString& statement, Reading read
     return stmt;
 }
 
+ResultReader Connection::Query(const QString& statement, Reading reading) {
+    return ResultReader(SendStatement(statement, reading), self_.lock());
+}
+
 Cursor Connection::OpenCursor(const QString& statement, Reading reading) {
-    return Cursor(SendStatement(statement, reading), self_.lock());
+    return Cursor(Query(statement, reading));
 }
 
 std::shared_ptr<RowSet> Connection::Execute(const QString& statement) {

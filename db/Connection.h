@@ -89,7 +89,9 @@ class Connection {
     // its rows twice).
     enum class Reading { Forward, Positioned };
 
-    // Sends a statement and returns its result, fetched by the driver into its own buffer.
+    // Sends a statement and returns its result, fetched by the driver into its own buffer: as it
+    // comes (for a reader of rows, Cursor or KeyCursor), or read as text by a Cursor.
+    ResultReader Query(const QString& statement, Reading reading = Reading::Forward);
     Cursor OpenCursor(const QString& statement, Reading reading = Reading::Forward);
 
     // True while a call of this connection is at work on the server (the user-interface thread
@@ -97,12 +99,6 @@ class Connection {
     bool Busy() const { return work_.AtWork(); }
     // The connection's waits for the server, and what is left for their end (db/ConnectionWork.h).
     ConnectionWork& Work() const { return work_; }
-
-    // Sends a statement and hands over the executed statement, for readers of its result other
-    // than Cursor (the run's key reading).
-    StatementHandle SendForReading(const QString& statement, Reading reading) {
-        return SendStatement(statement, reading);
-    }
 
     ~Connection();
     Connection(const Connection&) = delete;

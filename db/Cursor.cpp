@@ -2,7 +2,7 @@
 
 #include "db/Connection.h"
 #include "db/DbError.h"
-#include "db/StatementReading.h"
+#include "db/KeyText.h"
 
 namespace tarnwick::db {
 namespace {
@@ -36,21 +36,9 @@ void AppendUtf8(const char* bytes, size_t length, std::vector<char16_t>& out) {
     out.insert(out.end(), utf16, utf16 + text.size());
 }
 
-void AppendHex(const char* bytes, size_t length, std::vector<char16_t>& out) {
-    if (length == 0) return;
-    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-    out.push_back(u'0');
-    out.push_back(u'x');
-    for (size_t i = 0; i < length; ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        out.push_back(kDigits[byte >> 4]);
-        out.push_back(kDigits[byte & 0x0F]);
-    }
-}
-
 void AppendText(bool binary, const char* bytes, size_t length, std::vector<char16_t>& out) {
     if (binary) {
-        AppendHex(bytes, length, out);
+        AppendHex(bytes, length, out);  // db/KeyText.h
     } else {
         AppendUtf8(bytes, length, out);
     }
@@ -58,114 +46,42 @@ void AppendText(bool binary, const char* bytes, size_t length, std::vector<char1
 
 }  // namespace
 
-Cursor::Cursor(StatementHandle statement, std::shared_ptr<Connection> connection)
-    : connection_(std::move(connection)), statement_(std::move(statement)) {
-    SQLHSTMT stmt = statement_.Get();
-    SQLSMALLINT columns = 0;
-    ThrowIfFailed(SQLNumResultCols(stmt, &columns), SQL_HANDLE_STMT, stmt, "SQLNumResultCols");
-    std::vector<SQLLEN> widths;
-    for (SQLUSMALLINT i = 1; i <= columns; ++i) {
-        SQLWCHAR name[512];
-        SQLSMALLINT nameLength = 0;
-        SQLSMALLINT type = 0;
-        SQLULEN size = 0;
-        SQLSMALLINT digits = 0;
-        SQLSMALLINT nullable = 0;
-        ThrowIfFailed(SQLDescribeColW(stmt, i, name, SQLSMALLINT(std::size(name)), &nameLength,
-                                      &type, &size, &digits, &nullable),
-                      SQL_HANDLE_STMT, stmt, "SQLDescribeColW");
-        SQLLEN displaySize = 0;
-        ThrowIfFailed(
-            SQLColAttributeW(stmt, i, SQL_DESC_DISPLAY_SIZE, nullptr, 0, nullptr, &displaySize),
-            SQL_HANDLE_STMT, stmt, "SQLColAttribute(SQL_DESC_DISPLAY_SIZE)");
-        const qsizetype length = std::min<qsizetype>(nameLength, qsizetype(std::size(name)) - 1);
-        fieldNames_.push_back(QString::fromUtf16(reinterpret_cast<const char16_t*>(name), length));
-        binary_.push_back(IsBinary(type));
+Cursor::Cursor(ResultReader result) : result_(std::move(result)) {
+    std::vector<ResultReader::Binding> bindings;
+    for (const ResultReader::Column& column : result_.Columns()) {
+        const bool binary = IsBinary(column.type);
+        binary_.push_back(binary);
         // Room for the widest text form: up to four bytes a character, a margin, the zero.
-        const auto widest =
-            std::max<SQLLEN>(static_cast<SQLLEN>(std::min<SQLULEN>(size, 1 << 20)), displaySize);
-        widths.push_back(widest <= 0 || widest > kMaxBoundWidth ? 0 : widest * 4 + 16);
+        const auto widest = std::max<SQLLEN>(
+            static_cast<SQLLEN>(std::min<SQLULEN>(column.size, 1 << 20)), column.displaySize);
+        bindings.push_back({static_cast<SQLSMALLINT>(binary ? SQL_C_BINARY : SQL_C_CHAR),
+                            widest <= 0 || widest > kMaxBoundWidth ? 0 : widest * 4 + 16});
     }
-    const bool allBounded = !widths.empty() && std::all_of(widths.begin(), widths.end(),
-                                                           [](SQLLEN w) { return w > 0; });
-    if (allBounded) BindBlock(widths);
-}
-
-void Cursor::BindBlock(const std::vector<SQLLEN>& widths) {
-    SQLHSTMT stmt = statement_.Get();
-    block_.UseBlocks(stmt, kBlockRows);
-    bound_.resize(widths.size());
-    for (size_t c = 0; c < widths.size(); ++c) {
-        BoundColumn& column = bound_[c];
-        column.width = widths[c];
-        column.data.resize(static_cast<size_t>(column.width) * kBlockRows);
-        column.indicators.resize(kBlockRows);
-        ThrowIfFailed(SQLBindCol(stmt, static_cast<SQLUSMALLINT>(c + 1),
-                                 binary_[c] ? SQL_C_BINARY : SQL_C_CHAR, column.data.data(),
-                                 column.width, column.indicators.data()),
-                      SQL_HANDLE_STMT, stmt, "SQLBindCol");
-    }
+    result_.Bind(bindings, kBlockRows);
 }
 
 long Cursor::RowCount() {
-    SQLHSTMT stmt = statement_.Get();
-    SQLLEN count = -1;
-    ThrowIfFailed(SQLRowCount(stmt, &count), SQL_HANDLE_STMT, stmt, "SQLRowCount");
-    // The driver keeps the whole result and counts it; a count it does not know would leave
-    // RecordCount wrong, so it is a failure.
-    if (count < 0) throw DbError(QStringLiteral("The driver did not count the rows of the result"));
-    return static_cast<long>(count);
+    return result_.RowCount();
 }
 
 bool Cursor::FetchAt(long row) {
-    return block_.At(statement_.Get(), static_cast<SQLLEN>(row));
-}
-
-long Cursor::RowsPerFetch() const {
-    return bound_.empty() ? 1 : static_cast<long>(kBlockRows);
-}
-
-bool Cursor::ConnectionBusy() const {
-    return connection_ && connection_->Busy();
+    return result_.FetchAt(row);
 }
 
 const QString& Cursor::FieldName(int column) const {
-    if (column < 0 || column >= FieldCount()) {
-        throw DbError(QStringLiteral("Field index %1 is out of range (the row has %2 fields)")
-                          .arg(column)
-                          .arg(FieldCount()));
-    }
-    return fieldNames_[static_cast<size_t>(column)];
+    return result_.ColumnName(column);
 }
 
 bool Cursor::Fetch() {
-    return block_.Next(statement_.Get());
+    return result_.Fetch();
 }
 
 bool Cursor::ReadInto(int column, std::vector<char16_t>& out) {
     FieldName(column);  // range check
-    const auto c = static_cast<size_t>(column);
-    if (!bound_.empty()) {
-        const BoundColumn& bound = bound_[c];
-        const SQLLEN indicator = bound.indicators[block_.Row()];
-        if (indicator == SQL_NULL_DATA) return false;
-        const SQLLEN room = binary_[c] ? bound.width : bound.width - 1;
-        if (indicator < 0 || indicator > room) {
-            throw DbError(QStringLiteral("A value of field %1 is longer than its column allows")
-                              .arg(fieldNames_[c]));
-        }
-        const char* bytes = bound.data.data() + static_cast<size_t>(bound.width) * block_.Row();
-        AppendText(binary_[c], bytes, static_cast<size_t>(indicator), out);
-        return true;
-    }
-
-    const bool binary = binary_[c];
-    bytes_.clear();
-    if (!GetWholeValue(statement_.Get(), static_cast<SQLUSMALLINT>(column + 1),
-                       binary ? SQL_C_BINARY : SQL_C_CHAR, bytes_)) {
-        return false;
-    }
-    AppendText(binary, bytes_.data(), bytes_.size(), out);
+    size_t length = 0;
+    const char* bytes = result_.ValueBytes(column, length);
+    if (bytes == nullptr) return false;
+    AppendText(binary_[static_cast<size_t>(column)], bytes, length, out);
     return true;
 }
 

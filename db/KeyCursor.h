@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "db/OdbcHandle.h"
-#include "db/StatementReading.h"
+#include "db/ResultReader.h"
 
 namespace tarnwick::db {
 
@@ -29,22 +28,24 @@ class Connection;
 // of the hour repeated in autumn would read alike.
 //
 // Results whose columns all have a bounded width are fetched in blocks of rows into bound
-// buffers; a result with a long column (TEXT, BLOB, JSON, GEOMETRY) is read a row at a time.
+// buffers; a result with a long column (TEXT, BLOB, JSON, GEOMETRY) is read a row at a time
+// (ResultReader).
 class KeyCursor {
   public:
     // Sends the statement on the connection and takes over its result.
     static KeyCursor Open(const std::shared_ptr<Connection>& connection, const QString& statement);
 
-    // Takes over an executed statement; keeps its connection alive as long as the cursor lives.
-    KeyCursor(StatementHandle statement, std::shared_ptr<Connection> connection);
+    // Takes over an executed statement's result; keeps its connection alive as long as the cursor
+    // lives.
+    explicit KeyCursor(ResultReader result);
 
-    int FieldCount() const { return static_cast<int>(columns_.size()); }
+    int FieldCount() const { return result_.ColumnCount(); }
 
     // Moves to the next row; false once past the last row.
-    bool Fetch();
+    bool Fetch() { return result_.Fetch(); }
     // Goes back to before the first row: the rows can be read again, from the driver's buffer,
     // without sending anything.
-    void Rewind() { block_.Rewind(); }
+    void Rewind() { result_.Rewind(); }
 
     // Appends the text form of the column's value in the current row to `out` and returns true,
     // or returns false for NULL (and appends nothing).
@@ -55,26 +56,11 @@ class KeyCursor {
 
   private:
     enum class Form { Signed, Unsigned, Float, Double, Bytes, Text };
-    struct Column {
-        Form form = Form::Text;
-        SQLSMALLINT cType = SQL_C_CHAR;
-        SQLLEN width = 0;  // bytes per value in `data`
-        QString name;
-        std::vector<char> data;
-        std::vector<SQLLEN> indicators;
-    };
 
-    const Column& ColumnAt(int index) const;
-    void Describe();
-    void BindBlock();
-    void ReadRow();
-    void ReadLongValue(SQLUSMALLINT number, Column& column);
+    void RequireColumn(int column) const;
 
-    std::shared_ptr<Connection> connection_;  // declared first: destroyed after the statement
-    StatementHandle statement_;
-    std::vector<Column> columns_;
-    bool blocks_ = false;
-    RowBlock block_;
+    ResultReader result_;
+    std::vector<Form> forms_;
 };
 
 }  // namespace tarnwick::db

@@ -33,19 +33,4 @@ void AppendDouble(double value, std::string& out) {
     AppendShortest(value, out);
 }
 
-void AppendHex(const char* bytes, size_t length, std::string& out) {
-    if (length == 0) return;
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    const size_t start = out.size();
-    out.resize(start + 2 + 2 * length);
-    char* to = out.data() + start;
-    *to++ = '0';
-    *to++ = 'x';
-    for (size_t i = 0; i < length; ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        *to++ = kDigits[byte >> 4];
-        *to++ = kDigits[byte & 0x0F];
-    }
-}
-
 }  // namespace tarnwick::db

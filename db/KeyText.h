@@ -18,7 +18,20 @@ void AppendInteger(uint64_t value, std::string& out);
 void AppendFloat(float value, std::string& out);
 void AppendDouble(double value, std::string& out);
 
-// "0x" and two upper-case hexadecimal digits a byte; nothing for no bytes.
-void AppendHex(const char* bytes, size_t length, std::string& out);
+// "0x" and two upper-case hexadecimal digits a byte; nothing for no bytes. `out` is a string or a
+// vector of characters (the grids' text).
+template <class Out>
+void AppendHex(const char* bytes, size_t length, Out& out) {
+    if (length == 0) return;
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    out.reserve(out.size() + 2 + 2 * length);
+    out.push_back('0');
+    out.push_back('x');
+    for (size_t i = 0; i < length; ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        out.push_back(kDigits[byte >> 4]);
+        out.push_back(kDigits[byte & 0x0F]);
+    }
+}
 
 }  // namespace tarnwick::db
