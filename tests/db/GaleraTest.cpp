@@ -50,16 +50,7 @@ QStringList RowsOnNode(int node, const QString& database, const QString& query) 
     settings.port = NodePort(node);
     auto connection = db::OpenConnection(settings);
     connection->Execute(QStringLiteral("SET SESSION wsrep_sync_wait = 1;"));
-    auto rows = db::OpenRowSet(connection, query);
-    QStringList result;
-    for (long r = 0; r < rows->RecordCount(); ++r) {
-        QStringList values;
-        for (int c = 0; c < rows->FieldCount(); ++c) {
-            values << db::NullToDefault(rows->ValueAt(r, c), QStringLiteral("NULL"));
-        }
-        result << values.join(u'|');
-    }
-    return result;
+    return TestServer::Rows(connection, query);
 }
 
 // The server's checksum of a table's rows on one node, without the table's name.

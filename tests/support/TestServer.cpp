@@ -66,7 +66,12 @@ db::ConnectionSettings TestServer::FreshDatabaseForThisTest() {
 }
 
 QStringList TestServer::Rows(const db::ConnectionSettings& settings, const QString& query) {
-    auto rows = db::OpenRowSet(db::OpenConnection(settings), query);
+    return Rows(db::OpenConnection(settings), query);
+}
+
+QStringList TestServer::Rows(const std::shared_ptr<db::Connection>& connection,
+                             const QString& query) {
+    auto rows = db::OpenRowSet(connection, query);
     QStringList result;
     for (long r = 0; r < rows->RecordCount(); ++r) {
         QStringList values;

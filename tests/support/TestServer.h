@@ -31,6 +31,9 @@ class TestServer {
 
     // Every row of a query, each as its values joined by "|", NULL written as "NULL".
     static QStringList Rows(const db::ConnectionSettings& settings, const QString& query);
+    // The same over an open connection.
+    static QStringList Rows(const std::shared_ptr<db::Connection>& connection,
+                            const QString& query);
 
     // The server's checksum of a table, to show that it did not change.
     static QString Checksum(const db::ConnectionSettings& settings, const QString& table);
