@@ -26,6 +26,7 @@
 #include "app/Application.h"
 #include "db/Connection.h"
 #include "db/StatementObserver.h"
+#include "engine/Statements.h"
 #include "tools/bench-windows/ExecTiming.h"
 #include "tools/bench-windows/UiProbes.h"
 #include "tools/bench-windows/WizardDriver.h"
@@ -56,10 +57,6 @@ Options Parse(const QCoreApplication& application) {
             parser.values("key"),
             parser.value("into"),
             parser.value("mode")};
-}
-
-QString Star(const QString& table) {
-    return QStringLiteral("SELECT * FROM `") + table + QStringLiteral("`;");
 }
 
 void Line(const char* name, double value) {
@@ -96,17 +93,18 @@ int RunMode(const Options& options) {
     double peakBeforePreview = -1;
     db::StatementObserverScope sentLog([&](const QString& statement) {
         sent.emplace_back(Clock::now(), statement.left(60));
-        if (statement == Star(options.newTable)) peakBeforePreview = tools::PeakResidentMb();
+        if (statement == engine::PreviewQuery(options.newTable))
+            peakBeforePreview = tools::PeakResidentMb();
     });
 
     std::fprintf(stderr, "# before Finish: %.0f MB resident\n", tools::ResidentMb());
-    tools::WatchExecution(Star(options.newTable));
+    tools::WatchExecution(engine::PreviewQuery(options.newTable));
     resultGrid.Arm();
     const Clock::time_point finishPressed = Clock::now();
     stalls.Start();
     tools::WizardDriver::Click(form4, "PushButton4");
     const Clock::time_point finishReturned = Clock::now();
-    const double firstPaint = PaintAfter(resultGrid, Star(options.newTable));
+    const double firstPaint = PaintAfter(resultGrid, engine::PreviewQuery(options.newTable));
     stalls.Stop();
     const double peakFinish = tools::PeakResidentMb();
     std::fprintf(stderr, "# after Finish: %.0f MB resident\n", tools::ResidentMb());
@@ -132,10 +130,10 @@ int RunMode(const Options& options) {
 
     if (!tools::ResetPeakResident())
         std::fprintf(stderr, "# the peak could not be reset: peak_rss_mb_back includes Finish\n");
-    tools::WatchExecution(Star(options.table));
+    tools::WatchExecution(engine::PreviewQuery(options.table));
     fieldGrid.Arm();
     tools::WizardDriver::Click(form4, "PushButton2");
-    const double backPaint = PaintAfter(fieldGrid, Star(options.table));
+    const double backPaint = PaintAfter(fieldGrid, engine::PreviewQuery(options.table));
     const double peakBack = tools::PeakResidentMb();
     std::fprintf(stderr,
                  "# after < Back the field grid has %d rows, first painted %.0f ms after "
@@ -194,8 +192,10 @@ double DriverMb(const db::ConnectionSettings& login, const QString& statement) {
 }
 
 int DriverMode(const Options& options) {
-    std::printf("driver_mb_result=%.0f\n", DriverMb(options.login, Star(options.newTable)));
-    std::printf("driver_mb_table=%.0f\n", DriverMb(options.login, Star(options.table)));
+    std::printf("driver_mb_result=%.0f\n",
+                DriverMb(options.login, engine::PreviewQuery(options.newTable)));
+    std::printf("driver_mb_table=%.0f\n",
+                DriverMb(options.login, engine::PreviewQuery(options.table)));
     QStringList keys;
     for (const QString& key : options.keys) keys << u'`' + key + u'`';
     std::printf("driver_mb_keys=%.0f\n",
