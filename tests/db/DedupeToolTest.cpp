@@ -93,6 +93,18 @@ TEST(DedupeTool, RefusesBadUsageAndTheChosenTablesNameWithoutConnecting) {
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(result.err.contains("missing --key")) << result.err.toStdString();
     EXPECT_TRUE(result.err.contains("usage: tarnwick-dedupe"));
+    // With nothing given, every missing option is named at once.
+    result = RunTool({});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(
+        result.err.startsWith("tarnwick-dedupe: missing --server, --port, --user, "
+                              "--database, --table, --key, --into\n"))
+        << result.err.toStdString();
+    result = RunTool({"--version"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(
+        QRegularExpression(R"(^tarnwick-dedupe \d+\.\d+\.\d+\n$)").match(result.out).hasMatch())
+        << result.out.toStdString();
 
     result = RunTool(LoginArguments(db) +
                      QStringList{"--table", "t", "--key", "a", "--into", "T", "--echo"});

@@ -28,6 +28,10 @@ QString ReadPasswordFile(const QString& path) {
 
 }  // namespace
 
+QString DedupeVersion() {
+    return QStringLiteral("tarnwick-dedupe " TARNWICK_VERSION "\n");
+}
+
 QString DedupeUsage() {
     return QStringLiteral(
         "usage: tarnwick-dedupe --server HOST --port PORT --user USER --database DB\n"
@@ -45,13 +49,18 @@ QString DedupeUsage() {
         "  --password-file FILE  read the password from the first line of FILE\n"
         "  --echo                print every statement before it is sent\n"
         "  --help                print this text\n"
+        "  --version             print the version\n"
         "\n"
         "The last line says \"kept K of N rows in NEWTABLE (D duplicates removed) in S s\" when\n"
         "every step succeeded; otherwise the first line that failed and what is known of the new\n"
         "table and of the scratch table.\n"
         "\n"
-        "Exit status: 0 when every step succeeded, 1 when a step failed (each failure is reported\n"
-        "on standard error), 2 for a usage error or a refused table name (nothing is changed).\n");
+        "Exit status:\n"
+        "  0  every step succeeded\n"
+        "  1  a step failed (each failure is reported on standard error, naming its line)\n"
+        "  2  a usage error, or a refusal: the inputs or the server are such that the run\n"
+        "     cannot give the right rows (nothing is changed; the reason goes to standard "
+        "error)\n");
 }
 
 DedupeOptions ParseDedupeOptions(int argc, char** argv) {
@@ -61,6 +70,10 @@ DedupeOptions ParseDedupeOptions(int argc, char** argv) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == u"--help" || arg == u"-h") {
             options.help = true;
+            return options;
+        }
+        if (arg == u"--version") {
+            options.version = true;
             return options;
         }
         if (arg == u"--echo") {
@@ -97,13 +110,24 @@ DedupeOptions ParseDedupeOptions(int argc, char** argv) {
         else
             UsageError(QStringLiteral("unknown argument: ") + arg);
     }
-    const auto require = [](const std::optional<QString>& slot, const char* name) {
-        if (!slot) UsageError(QStringLiteral("missing ") + QLatin1String(name));
-        return *slot;
-    };
+    // Every missing option at once, in the order of the usage line.
+    QStringList missing;
+    const std::pair<const std::optional<QString>*, const char*> required[] = {
+        {&server, "--server"},
+        {&port, "--port"},
+        {&user, "--user"},
+        {&database, "--database"},
+        {&table, "--table"}};
+    for (const auto& [slot, name] : required) {
+        if (!*slot) missing << QLatin1String(name);
+    }
+    if (options.keys.isEmpty()) missing << QStringLiteral("--key");
+    if (!into) missing << QStringLiteral("--into");
+    if (!missing.isEmpty())
+        UsageError(QStringLiteral("missing ") + missing.join(QStringLiteral(", ")));
+    const auto require = [](const std::optional<QString>& slot, const char*) { return *slot; };
     if (password && passwordFile)
         UsageError(QStringLiteral("give --password or --password-file, not both"));
-    if (options.keys.isEmpty()) UsageError(QStringLiteral("missing --key"));
     // The driver reads a port that is not a number as no port (3306), and "33560x" as 33560.
     const QString portText = require(port, "--port");
     const bool digits = !portText.isEmpty() && portText.size() <= 5 &&

@@ -13,10 +13,13 @@ struct DedupeOptions {
     QStringList keys;
     bool echo = false;
     bool help = false;
+    bool version = false;
 };
 
 // The usage text that --help prints.
 QString DedupeUsage();
+// The line that --version prints: "tarnwick-dedupe " and the version.
+QString DedupeVersion();
 
 // Parses the arguments after the program name. Throws std::invalid_argument with a message for
 // the user on a usage error. A password given with --password is wiped from `argv` once read, so

@@ -46,6 +46,10 @@ int main(int argc, char** argv) {
         Print(stdout, tools::DedupeUsage());
         return 0;
     }
+    if (options.version) {
+        Print(stdout, tools::DedupeVersion());
+        return 0;
+    }
     const auto refused = [](const QString& refusal) {
         Print(stderr, QStringLiteral("tarnwick-dedupe: ") + refusal + u'\n');
         return 2;
