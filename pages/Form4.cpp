@@ -107,17 +107,12 @@ void Form4::PushButton4_Click() {
     const engine::RunInputs inputs{wizard_.State().ConnectionSettings(),
                                    wizard_.State().ChosenTable, wizard_.State().KeyFieldList,
                                    text1_->text()};
-    if (const auto refusal = engine::RefusalWithoutServer(inputs)) {
-        app::ShowMessage(*refusal);
-        return;
-    }
-
     minimised_->Start();  // a page minimised at any time from here on comes back at the end
     proc.Step(engine::run_line::kBusyPointer, [&] { Pointer().Set(PointerCode::Busy); });
     const engine::RunOutcome outcome = run.Run(inputs);
     if (outcome.Refused()) {
-        // Refused over the run's own connection before anything changed: the page stays ready
-        // for another name or other fields.
+        // Refused before anything changed (the name alone, or the survey over the run's own
+        // connection): the page stays ready for another name or other fields.
         if (minimised_->Minimised()) minimised_->RestoreNormal();
         Pointer().Set(PointerCode::Default);
         app::ShowMessage(*outcome.refusal);

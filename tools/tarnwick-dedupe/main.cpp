@@ -50,12 +50,6 @@ int main(int argc, char** argv) {
         Print(stdout, tools::DedupeVersion());
         return 0;
     }
-    const auto refused = [](const QString& refusal) {
-        Print(stderr, QStringLiteral("tarnwick-dedupe: ") + refusal + u'\n');
-        return 2;
-    };
-    if (const auto refusal = engine::RefusalWithoutServer(options.inputs)) return refused(*refusal);
-
     std::optional<db::StatementObserverScope> echo;
     if (options.echo)
         echo.emplace([](const QString& statement) { Print(stdout, statement + u'\n'); });
@@ -67,7 +61,11 @@ int main(int argc, char** argv) {
     engine::DeduplicationRun run(proc, {});
     const engine::RunOutcome outcome = run.Run(options.inputs);
     const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-    if (outcome.Refused()) return refused(*outcome.refusal);
+    if (outcome.Refused()) {
+        // Nothing was changed: the reason, and the exit status of a usage error.
+        Print(stderr, QStringLiteral("tarnwick-dedupe: ") + *outcome.refusal + u'\n');
+        return 2;
+    }
 
     Print(stdout, engine::RunSummary(options.inputs, outcome, seconds) + u'\n');
     return proc.FailureCount() == 0 ? 0 : 1;
