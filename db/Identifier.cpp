@@ -14,4 +14,16 @@ QString QuoteIdentifier(const QString& name) {
     return quoted;
 }
 
+QString QuoteText(const QString& text) {
+    QString quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += u'\'';
+    for (QChar c : text) {
+        if (c == u'\'' || c == u'\\') quoted += c;
+        quoted += c;
+    }
+    quoted += u'\'';
+    return quoted;
+}
+
 }  // namespace tarnwick::db

@@ -9,4 +9,9 @@ namespace tarnwick::db {
 // "`" + name + "`".
 QString QuoteIdentifier(const QString& name);
 
+// Encloses a text in single quotes as a string literal: a quote is doubled and a backslash
+// escaped, which reads back as the same text in a session whose sql_mode lacks
+// NO_BACKSLASH_ESCAPES (the run's session sets its sql_mode so).
+QString QuoteText(const QString& text);
+
 }  // namespace tarnwick::db

@@ -98,6 +98,38 @@ uint64_t KeyCursor::UnsignedValue(int column) const {
     return Load<uint64_t>(value);
 }
 
+int64_t KeyCursor::SignedValue(int column) const {
+    RequireColumn(column);
+    const QString& name = result_.Columns()[static_cast<size_t>(column)].name;
+    if (forms_[static_cast<size_t>(column)] != Form::Signed) {
+        throw DbError(QStringLiteral("Field %1 does not hold signed whole numbers").arg(name));
+    }
+    size_t length = 0;
+    const char* value = result_.ValueBytes(column, length);
+    if (value == nullptr) throw DbError(QStringLiteral("Field %1 is NULL").arg(name));
+    return Load<int64_t>(value);
+}
+
+bool KeyCursor::HoldsIntegers(int column) const {
+    RequireColumn(column);
+    const Form form = forms_[static_cast<size_t>(column)];
+    return form == Form::Signed || form == Form::Unsigned;
+}
+
+bool KeyCursor::HoldsSignedIntegers(int column) const {
+    RequireColumn(column);
+    return forms_[static_cast<size_t>(column)] == Form::Signed;
+}
+
+size_t KeyCursor::RowBytes() const {
+    size_t bytes = 0;
+    for (int column = 0; column < FieldCount(); ++column) {
+        size_t length = 0;
+        if (result_.ValueBytes(column, length) != nullptr) bytes += length;
+    }
+    return bytes;
+}
+
 bool KeyCursor::AppendValue(int column, std::string& out) const {
     RequireColumn(column);
     size_t length = 0;

@@ -53,6 +53,13 @@ class KeyCursor {
     // The value of a column of unsigned integers in the current row. Throws DbError for NULL or a
     // column of another type.
     uint64_t UnsignedValue(int column) const;
+    // The same for a column of signed integers.
+    int64_t SignedValue(int column) const;
+    // True for a column of whole numbers (signed or not).
+    bool HoldsIntegers(int column) const;
+    bool HoldsSignedIntegers(int column) const;
+    // The bytes of the current row's values as they are held (NULLs count nothing).
+    size_t RowBytes() const;
 
   private:
     enum class Form { Signed, Unsigned, Float, Double, Bytes, Text };

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QRandomGenerator>
 #include <algorithm>
+#include <span>
 
 #include "app/FailureDescription.h"
 #include "db/DbError.h"
@@ -38,11 +39,14 @@ DeduplicationRun::DeduplicationRun(app::GuardedProcedure& procedure, YieldCallba
     : proc_(procedure), yield_(std::move(yield)) {
     proc_.Step(run_line::kCreateConnection, [&] { connection_ = db::Connection::Create(); });
     proc_.Step(run_line::kCreateKeyReader, [&] { keys_.reset(); });
-    proc_.Step(run_line::kEmptyNumbers, [&] { numbers_.clear(); });
+    proc_.Step(run_line::kEmptyNumbers, [&] { ids_.clear(); });
 }
 
 RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
     outcome_ = {};
+    idColumn_ = TemporaryColumn();
+    ids_.clear();
+    signedIds_ = false;
     session_.reset();
     survey_.reset();
     progress_ = {};
@@ -80,6 +84,12 @@ RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
     DeleteDuplicates(scratchInputs);
     DropKey(scratchInputs);
     SwapIn(inputs, names);
+    if (opensPreview_) OpenPreview(inputs);
+    Conclude(failuresBefore);
+    return outcome_;
+}
+
+void DeduplicationRun::OpenPreview(const RunInputs& inputs) {
     proc_.Step(run_line::kPreview, [&] {
         if (!progress_.swapped) {
             throw app::Failure(
@@ -90,8 +100,6 @@ RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
         preview->Open(PreviewQuery(inputs.newTableName), connection_);
         outcome_.preview = std::move(preview);
     });
-    Conclude(failuresBefore);
-    return outcome_;
 }
 
 void DeduplicationRun::UseReadCommitted() {
@@ -130,6 +138,7 @@ void DeduplicationRun::BuildCopy(const RunInputs& inputs, const QString& scratch
                                               "not made.")
                                    .arg(db::QuoteIdentifier(scratch)));
         }
+        if (inputs.plan == RunPlan::Fast) return;  // the copy numbered its rows itself
         Send(AddKeyStatement(scratch));
         progress_.numbered = true;
     });
@@ -137,7 +146,16 @@ void DeduplicationRun::BuildCopy(const RunInputs& inputs, const QString& scratch
 
 void DeduplicationRun::Copy(const RunInputs& inputs, const QString& scratch) {
     RequireSurvey();
-    const QString copy = CopyStatement(scratch, inputs.chosenTable, survey_->copyColumns);
+    QString copy = CopyStatement(scratch, inputs.chosenTable, survey_->copyColumns);
+    idColumn_ = TemporaryColumn();
+    if (inputs.plan == RunPlan::Fast) {
+        if (survey_->orderKey) {
+            idColumn_ = *survey_->orderKey;
+            copy = KeyedCopyStatement(scratch, inputs.chosenTable, survey_->copyColumns, idColumn_);
+        } else {
+            copy = NumberedCopyStatement(scratch, inputs.chosenTable, survey_->copyColumns);
+        }
+    }
     const bool lostBefore = outcome_.connectionLost;
     try {
         try {
@@ -157,15 +175,28 @@ void DeduplicationRun::Copy(const RunInputs& inputs, const QString& scratch) {
         throw;
     }
     progress_.copied = true;
+    if (inputs.plan == RunPlan::Fast) {
+        progress_.numbered = true;
+        progress_.keptKey = survey_->orderKey.has_value();
+    }
 }
 
 void DeduplicationRun::DropKey(const RunInputs& inputs) {
     proc_.Step(run_line::kDropKey, [&] {
         RequireNumberedCopy(inputs);
-        // The drop rebuilds the table and counts the rows it carries over: the rows left.
-        int64_t rowsLeft = Send(DropKeyStatement(inputs.newTableName));
-        progress_.numbered = false;
         const int64_t expected = outcome_.rowsCopied - outcome_.duplicatesRemoved;
+        if (progress_.keptKey) {
+            // The copy's ids are the chosen table's key, which stays: nothing to drop, and each
+            // delete has counted the rows it removed.
+            progress_.numbered = false;
+            progress_.keyDropped = true;
+            return;
+        }
+        // The drop counts the rows it carries over when it rebuilds the table: the rows left.
+        int64_t rowsLeft =
+            Send(inputs.plan == RunPlan::Fast ? DropNumberingStatement(inputs.newTableName)
+                                              : DropKeyStatement(inputs.newTableName));
+        progress_.numbered = false;
         if (rowsLeft == 0 && expected != 0) {
             // A server that rebuilds in place does not count: ask.
             db::Cursor count = Require(connection_).OpenCursor(RowCountQuery(inputs.newTableName));
@@ -224,7 +255,7 @@ void DeduplicationRun::Conclude(int failuresBefore) {
     } else if (outcome_.place == ResultPlace::Nowhere && progress_.copied) {
         outcome_.place = ResultPlace::Scratch;
     }
-    outcome_.temporaryColumnLeft = progress_.numbered;
+    outcome_.temporaryColumnLeft = progress_.numbered && !progress_.keptKey;
 }
 
 int64_t DeduplicationRun::Send(const QString& statement) {
@@ -250,11 +281,16 @@ void DeduplicationRun::RequireNumberedCopy(const RunInputs& inputs) const {
 void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
     proc_.Step(run_line::kKeyQuery, [&] {
         RequireNumberedCopy(inputs);
+        // The copy's row count is known: the first reading's table is made for it at once.
+        screen_.Reserve(static_cast<size_t>(std::max<int64_t>(outcome_.rowsCopied, 0)));
         Require(connection_);
-        keys_.emplace(
-            db::KeyCursor::Open(connection_, KeyQuery(inputs.keyFieldList, inputs.newTableName)));
+        KeySlices slices(connection_,
+                         KeySlices::Query{inputs.newTableName, idColumn_, inputs.keyFieldList},
+                         sliceBytes_, firstSliceRows_);
+        slices.Open();
+        keys_.emplace(std::move(slices));
     });
-    const auto requireKeys = [&]() -> db::KeyCursor& {
+    const auto requireKeys = [&]() -> KeySlices& {
         if (!keys_) {
             throw app::Failure(QString::fromUtf16(db::kObjectClosedText));
         }
@@ -277,7 +313,8 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
     RowKey key;
     int fieldCount = 0;
     // The first reading: each row's key goes through the repeat screen; the exact comparison is
-    // the second reading's, at line 148. Field 0 is the temporary column, the key fields follow.
+    // the second reading's, at line 148. Field 0 is the row id, the key fields follow. The slices
+    // after the first are sent as the rows run out (line 124).
     while (proc_.LoopTest(run_line::kRowLoop, reading([&] { return requireKeys().Fetch(); }))) {
         proc_.Step(run_line::kRowYield, reading([&] { YieldNow(yield_); }));
         proc_.Step(run_line::kStartKey, reading([&] { key.Clear(); }));
@@ -288,7 +325,7 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
                               }))) {
             proc_.Step(run_line::kFieldYield, reading([&] { YieldNow(yield_); }));
             proc_.Step(run_line::kAppendField,
-                       reading([&] { key.AppendField(requireKeys(), field); }));
+                       reading([&] { key.AppendField(requireKeys().Row(), field); }));
             ++field;
         }
         proc_.Step(run_line::kKeepKey, reading([&] {
@@ -311,57 +348,69 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
                                    .arg(outcome_.rowsCopied));
         }
         if (screen_.AnyRepeated()) ConfirmRepeatedKeys();
-        std::reverse(numbers_.begin(), numbers_.end());  // highest first
-        outcome_.duplicatesFound = static_cast<int64_t>(numbers_.size());
+        std::reverse(ids_.begin(), ids_.end());  // highest first
+        outcome_.duplicatesFound = static_cast<int64_t>(ids_.size());
         progress_.keysTrusted = true;
     });
     proc_.Step(run_line::kCloseKeyReader, [&] {
         keys_.reset();
-        // Only the numbers are needed from here on.
+        // Only the ids are needed from here on.
         screen_.Clear();
         detector_.ReleaseKeys();
     });
 }
 
 void DeduplicationRun::ConfirmRepeatedKeys() {
-    // The second reading, from the driver's buffer: only the keys whose hash repeated are
-    // compared exactly, and only they are kept meanwhile. The rows come in the order of their
-    // numbers, so the numbers of the later rows of each group are found in ascending order.
+    // The second reading, slice by slice again: only the keys whose hash repeated are compared
+    // exactly, and only they are kept meanwhile. The rows come in the order of their ids, so the
+    // ids of the later rows of each group are found in ascending order.
     if (!keys_) {
         throw app::Failure(QString::fromUtf16(db::kObjectClosedText));
     }
-    numbers_.clear();
+    ids_.clear();
     try {
-        screen_.DropUnrepeated();
-        keys_->Rewind();
+        screen_.DropUnrepeated(yield_);
+        detector_.Reserve(screen_.RepeatedCount());
+        keys_->Restart();
         RowKey key;
+        bool first = true;
         uint64_t previous = 0;
         while (keys_->Fetch()) {
             YieldNow(yield_);
-            const uint64_t number = keys_->UnsignedValue(0);
-            if (number <= previous || number > UINT32_MAX) {
-                throw app::Failure(QStringLiteral("the temporary column holds %1 after %2")
-                                       .arg(number)
-                                       .arg(previous));
+            const db::KeyCursor& row = keys_->Row();
+            signedIds_ = row.HoldsSignedIntegers(0);
+            const uint64_t id =
+                signedIds_ ? static_cast<uint64_t>(row.SignedValue(0)) : row.UnsignedValue(0);
+            const bool ascending = signedIds_
+                                       ? static_cast<int64_t>(id) > static_cast<int64_t>(previous)
+                                       : id > previous;
+            if (!first && !ascending) {
+                throw app::Failure(QStringLiteral("%1 holds %2 after %3")
+                                       .arg(db::QuoteIdentifier(idColumn_))
+                                       .arg(signedIds_ ? QString::number(static_cast<int64_t>(id))
+                                                       : QString::number(id))
+                                       .arg(signedIds_
+                                                ? QString::number(static_cast<int64_t>(previous))
+                                                : QString::number(previous)));
             }
-            previous = number;
+            first = false;
+            previous = id;
             key.Clear();
-            for (int field = 1; field < keys_->FieldCount(); ++field)
-                key.AppendField(*keys_, field);
+            for (int field = 1; field < row.FieldCount(); ++field) key.AppendField(row, field);
             if (!screen_.Repeated(key.Bytes())) {
                 detector_.AddUnrepeated();
             } else if (detector_.Add(key.Bytes())) {
-                numbers_.push_back(static_cast<uint32_t>(number));
+                ids_.push_back(id);
             }
         }
     } catch (const std::exception&) {
-        numbers_.clear();
+        ids_.clear();
         throw app::Failure(QStringLiteral("No rows were deleted: the keys could not be compared "
                                           "(%1). The new table is a full copy.")
                                .arg(app::DescribeFailure(std::current_exception())));
     }
     if (detector_.RowCount() != outcome_.rowsRead) {
-        numbers_.clear();
+        ids_.clear();
         throw app::Failure(QStringLiteral("No rows were deleted: the keys read %1 rows the second "
                                           "time and %2 the first. The new table is a full copy.")
                                .arg(detector_.RowCount())
@@ -370,8 +419,8 @@ void DeduplicationRun::ConfirmRepeatedKeys() {
 }
 
 void DeduplicationRun::DeleteDuplicates(const RunInputs& inputs) {
-    // Highest numbers first, in statements no larger than the server takes (less a margin for
-    // the packet's own bytes).
+    // Highest ids first, in statements no larger than the server takes (less a margin for the
+    // packet's own bytes).
     constexpr uint64_t kPacketMargin = 64;
     const uint64_t packet =
         session_ ? session_->Number(QStringLiteral("max_allowed_packet"), 0) : 0;
@@ -379,16 +428,17 @@ void DeduplicationRun::DeleteDuplicates(const RunInputs& inputs) {
     size_t next = 0;
     // After the connection is lost, no further delete is sent: each would only fail in turn.
     while (proc_.LoopTest(run_line::kDeleteLoop,
-                          [&] { return next < numbers_.size() && !outcome_.connectionLost; })) {
-        const size_t length = DeleteBatchLength(inputs.newTableName, numbers_, next, maxBytes);
-        const std::vector<uint32_t> batch(numbers_.begin() + static_cast<ptrdiff_t>(next),
-                                          numbers_.begin() + static_cast<ptrdiff_t>(next + length));
-        next += length;
+                          [&] { return next < ids_.size() && !outcome_.connectionLost; })) {
+        const std::span<const uint64_t> rest = std::span<const uint64_t>(ids_).subspan(next);
+        const std::span<const uint64_t> batch = rest.first(
+            DeleteBatchLength(inputs.newTableName, idColumn_, rest, signedIds_, maxBytes));
+        next += batch.size();
         proc_.Step(run_line::kDeleteYield, [&] { YieldNow(yield_); });
         proc_.Step(run_line::kDelete, [&] {
             try {
                 RequireNumberedCopy(inputs);
-                const int64_t removed = Send(DeleteStatement(inputs.newTableName, batch));
+                const int64_t removed =
+                    Send(DeleteStatement(inputs.newTableName, idColumn_, batch, signedIds_));
                 outcome_.duplicatesRemoved += removed;
                 if (removed != static_cast<int64_t>(batch.size())) {
                     throw app::Failure(QStringLiteral("The delete named %1 rows, but the server "

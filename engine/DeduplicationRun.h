@@ -10,9 +10,9 @@
 #include "app/GuardedProcedure.h"
 #include "db/Connection.h"
 #include "db/ConnectionSettings.h"
-#include "db/KeyCursor.h"
 #include "db/RowSet.h"
 #include "engine/DuplicateFinder.h"
+#include "engine/KeySlices.h"
 #include "engine/RepeatScreen.h"
 #include "engine/RunInputs.h"
 #include "engine/SessionPins.h"
@@ -61,13 +61,26 @@ class DeduplicationRun {
     // changes a table. Either way the outcome carries the refusal and no step is reported.
     RunOutcome Run(const RunInputs& inputs);
 
+    // Whether the run ends by opening the new table for the grid (line 178): the result page's
+    // run does; the command line's, which shows no rows, does not read them.
+    void SetOpensPreview(bool opens) { opensPreview_ = opens; }
+
+    // The bytes of values one slice of the key query aims at, and the rows of its first slice
+    // (KeySlices); smaller values make tests read many slices.
+    void SetSliceSize(int64_t bytes, int64_t firstRows) {
+        sliceBytes_ = bytes;
+        firstSliceRows_ = firstRows;
+    }
+
   private:
     // What the run has achieved so far; each later step asks for what it needs.
     struct Progress {
         bool readCommitted = false;   // the session works at READ COMMITTED
         bool pinned = false;          // the session state the run relies on is set
         bool copied = false;          // the scratch table holds the copy
-        bool numbered = false;        // the copy carries the temporary column
+        bool numbered = false;        // the copy's rows carry row ids (the temporary column, or
+                                      // the chosen table's key that the copy kept)
+        bool keptKey = false;         // the row ids are the chosen table's primary key
         bool keysTrusted = false;     // every key was read, and as many as rows were copied
         bool deletesComplete = true;  // every delete sent removed exactly the rows it named
         bool keyDropped = false;      // the temporary column is gone, the rows left as counted
@@ -83,6 +96,7 @@ class DeduplicationRun {
     void DeleteDuplicates(const RunInputs& inputs);
     void DropKey(const RunInputs& inputs);
     void SwapIn(const RunInputs& inputs, const ScratchNames& names);
+    void OpenPreview(const RunInputs& inputs);
     void Conclude(int failuresBefore);
     void RequireNumberedCopy(const RunInputs& inputs) const;
     void RequireSurvey() const;
@@ -93,10 +107,18 @@ class DeduplicationRun {
     app::GuardedProcedure& proc_;
     YieldCallback yield_;
     std::shared_ptr<db::Connection> connection_;
-    std::optional<db::KeyCursor> keys_;
-    RepeatScreen screen_;            // the first reading of the keys
-    DuplicateDetector detector_;     // the second
-    std::vector<uint32_t> numbers_;  // the temporary column's values of the rows to delete
+    std::optional<KeySlices> keys_;
+    RepeatScreen screen_;         // the first reading of the keys
+    DuplicateDetector detector_;  // the second
+    // The column that tells the copied rows apart (the temporary column, or the chosen table's
+    // primary key that the fast plan's copy keeps), and its values of the rows to delete, highest
+    // first: 64-bit patterns of signed or unsigned numbers, as the column holds them.
+    QString idColumn_;
+    std::vector<uint64_t> ids_;
+    bool signedIds_ = false;
+    bool opensPreview_ = true;
+    int64_t sliceBytes_ = KeySlices::kSliceBytes;
+    int64_t firstSliceRows_ = KeySlices::kFirstSliceRows;
     std::optional<SessionFacts> session_;
     std::optional<TableSurvey> survey_;
     SQLULEN serverIsolation_ = 0;  // the session's own level, before the run changed it

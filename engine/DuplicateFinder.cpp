@@ -16,9 +16,17 @@ void DuplicateDetector::CountRow() {
     ++rows_;
 }
 
+bool DuplicateDetector::Insert(std::string_view key) {
+    if (key.size() <= kExactKeyBytes) return seen_.Insert(key);
+    digest_.reset();
+    digest_.addData(QByteArrayView(key.data(), static_cast<qsizetype>(key.size())));
+    const QByteArrayView digest = digest_.resultView();
+    return seenLong_.Insert({digest.data(), static_cast<size_t>(digest.size())});
+}
+
 bool DuplicateDetector::Add(std::string_view key) {
     CountRow();
-    if (seen_.Insert(key)) return false;
+    if (Insert(key)) return false;
     positions_.push_back(static_cast<int32_t>(rows_));
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCryptographicHash>
 #include <QString>
 #include <cstdint>
 #include <string_view>
@@ -14,8 +15,22 @@ namespace tarnwick::engine {
 // Finds, key by key in row order, the rows whose key equals the key of an earlier row. Keys are
 // compared as exact bytes (case and trailing blanks count). Only the distinct keys are kept, so
 // the keys can be streamed in as the rows are read.
+//
+// A key of up to kExactKeyBytes bytes is kept as it is. A longer key is kept as its BLAKE2b-256
+// digest (32 bytes, in a set of their own): two long keys are then taken as
+// equal when their digests are. No two different texts with the same BLAKE2b-256 digest are
+// known; among n distinct long keys the chance that any two share one is below n * n / 2^257
+// (about 10^-65 for a billion keys). This keeps the memory per distinct key below 40 bytes
+// however wide the keys are.
 class DuplicateDetector {
   public:
+    static constexpr size_t kExactKeyBytes = 64;
+
+    // Makes room for `keys` distinct keys, so that the sets do not move while they come in.
+    void Reserve(size_t keys) {
+        seen_.Reserve(keys);
+        seenLong_.Reserve(keys);
+    }
     // Takes the key of the next row (positions count from 1). True when an earlier row had it.
     bool Add(std::string_view key);
     // The same for a key given as text: equal exactly when the UTF-16 code units are equal.
@@ -27,18 +42,25 @@ class DuplicateDetector {
     int64_t RowCount() const { return rows_; }
     int64_t DuplicateCount() const { return static_cast<int64_t>(positions_.size()); }
     // The bytes of the distinct keys seen (until ReleaseKeys).
-    size_t DistinctKeyBytes() const { return seen_.KeyBytes(); }
+    size_t DistinctKeyBytes() const { return seen_.KeyBytes() + seenLong_.KeyBytes(); }
 
     // The 1-based positions of the later rows of each group, highest first, each once.
     std::vector<int32_t> PositionsDescending() const;
 
     // Forgets the distinct keys and gives their memory back; the positions found stay.
-    void ReleaseKeys() { seen_.Clear(); }
+    void ReleaseKeys() {
+        seen_.Clear();
+        seenLong_.Clear();
+    }
 
   private:
     void CountRow();
+    // Adds the key to the set of its kind; true when it was new.
+    bool Insert(std::string_view key);
 
-    KeySet seen_;
+    KeySet seen_;      // the short keys themselves
+    KeySet seenLong_;  // the digests of the long keys
+    QCryptographicHash digest_{QCryptographicHash::Blake2b_256};
     std::vector<int32_t> positions_;  // ascending, as found
     int64_t rows_ = 0;
 };

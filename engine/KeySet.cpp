@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -144,11 +145,21 @@ uint32_t KeySet::Store(std::string_view key) {
     return place;
 }
 
+void KeySet::Reserve(size_t keys) {
+    size_t capacity = std::max(capacity_, kFirstCapacity);
+    while (keys * 10 > capacity * 7) capacity *= 2;
+    if (capacity > capacity_) MoveTo(capacity);
+}
+
 void KeySet::Grow() {
-    // The slots carry their hash: growing never reads the arena.
+    MoveTo(capacity_ == 0 ? kFirstCapacity : capacity_ * 2);
+}
+
+void KeySet::MoveTo(size_t capacity) {
+    // The slots carry their hash: moving them never reads the arena.
     const size_t oldCapacity = capacity_;
     const LargeMemory old = std::move(slots_);
-    capacity_ = oldCapacity == 0 ? kFirstCapacity : oldCapacity * 2;
+    capacity_ = capacity;
     slots_ = AllocateLarge(capacity_ * sizeof(uint64_t));
     uint64_t* slots = Slots();
     std::memset(slots, 0, capacity_ * sizeof(uint64_t));

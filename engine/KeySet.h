@@ -14,6 +14,8 @@ namespace tarnwick::engine {
 // arena. Holds up to 16 GiB of keys.
 class KeySet {
   public:
+    // Makes room for `keys` keys at once, so that no Insert up to that many moves the table.
+    void Reserve(size_t keys);
     // Adds the key; true when it was not in the set before.
     bool Insert(std::string_view key);
 
@@ -38,6 +40,7 @@ class KeySet {
     std::string_view KeyAt(uint32_t place) const;
     uint32_t Store(std::string_view key);
     void Grow();
+    void MoveTo(size_t capacity);
 
     LargeMemory slots_;  // 0: empty; else 32 bits of hash << 32 | (arena place + 1)
     size_t capacity_ = 0;

@@ -1,5 +1,8 @@
 #include "engine/RepeatScreen.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <new>
 #include <stdexcept>
 
 #include "engine/KeySet.h"
@@ -11,6 +14,14 @@ namespace {
 constexpr size_t kFirstCapacity = 1024;
 // 31 bits of hash index at most 2^31 slots.
 constexpr size_t kMaxCapacity = size_t{1} << 31;
+// Slots moved between two yields: a few milliseconds of work.
+constexpr size_t kSlotsPerPart = size_t{1} << 20;
+
+size_t CapacityFor(size_t keys) {
+    size_t capacity = kFirstCapacity;
+    while (keys * 10 > capacity * 7 && capacity < kMaxCapacity) capacity *= 2;
+    return capacity;
+}
 
 // 31 bits of the key's hash, never 0 (which marks an empty slot).
 uint32_t Hash31Of(std::string_view key) {
@@ -19,6 +30,15 @@ uint32_t Hash31Of(std::string_view key) {
 }
 
 }  // namespace
+
+void RepeatScreen::FreeDeleter::operator()(uint32_t* slots) const {
+    std::free(slots);
+}
+
+void RepeatScreen::Reserve(size_t keys) {
+    const size_t capacity = CapacityFor(keys);
+    if (capacity > capacity_) MoveInto(capacity, false, {});
+}
 
 void RepeatScreen::Add(std::string_view key) {
     if ((size_ + 1) * 10 > capacity_ * 7) Grow();
@@ -53,27 +73,32 @@ bool RepeatScreen::Repeated(std::string_view key) const {
 void RepeatScreen::Grow() {
     if (capacity_ >= kMaxCapacity)
         throw std::length_error("Overflow: the distinct keys do not fit the repeat screen");
-    MoveInto(capacity_ == 0 ? kFirstCapacity : capacity_ * 2, false);
+    MoveInto(capacity_ == 0 ? kFirstCapacity : capacity_ * 2, false, {});
 }
 
-void RepeatScreen::DropUnrepeated() {
-    size_t capacity = kFirstCapacity;
-    while (repeated_ * 10 > capacity * 7) capacity *= 2;
-    MoveInto(capacity, true);
+void RepeatScreen::DropUnrepeated(const YieldCallback& yield) {
+    MoveInto(CapacityFor(repeated_), true, yield);
     size_ = repeated_;
 }
 
-void RepeatScreen::MoveInto(size_t capacity, bool onlyRepeated) {
+void RepeatScreen::MoveInto(size_t capacity, bool onlyRepeated, const YieldCallback& yield) {
     // The slots carry their hash: moving them needs no key.
-    const std::unique_ptr<uint32_t[]> old = std::move(slots_);
+    const Slots old = std::move(slots_);
     const size_t oldCapacity = capacity_;
-    if (onlyRepeated) {
-        for (size_t j = 0; j < oldCapacity; ++j)
-            if ((old[j] & 1) == 0) old[j] = 0;
-    }
     capacity_ = capacity;
-    slots_ = std::make_unique<uint32_t[]>(capacity_);  // zeroed: every slot empty
-    MoveSlots(old.get(), oldCapacity, slots_.get(), capacity_, 1);
+    // Zeroed (every slot empty) by the system as the pages are first touched.
+    slots_.reset(static_cast<uint32_t*>(std::calloc(capacity_, sizeof(uint32_t))));
+    if (!slots_) throw std::bad_alloc();
+    for (size_t first = 0; first < oldCapacity; first += kSlotsPerPart) {
+        const size_t count = std::min(kSlotsPerPart, oldCapacity - first);
+        uint32_t* part = old.get() + first;
+        if (onlyRepeated) {
+            for (size_t j = 0; j < count; ++j)
+                if ((part[j] & 1) == 0) part[j] = 0;
+        }
+        MoveSlots(part, count, slots_.get(), capacity_, 1);
+        YieldNow(yield);
+    }
 }
 
 void RepeatScreen::Clear() {

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string_view>
 
+#include "engine/YieldCallback.h"
+
 namespace tarnwick::engine {
 
 // The first of two readings of the keys. It keeps 31 bits of the hash of each distinct key, and
@@ -13,27 +15,38 @@ namespace tarnwick::engine {
 // 4 bytes a slot this costs a fraction of keeping every distinct key.
 class RepeatScreen {
   public:
+    // Makes room for `keys` distinct keys at once, so that no Add has to move the table. The room
+    // is zeroed memory that the system maps as the slots are first written.
+    void Reserve(size_t keys);
     void Add(std::string_view key);
 
     // True when some hash came more than once (without that, no key has an equal).
     bool AnyRepeated() const { return repeated_ > 0; }
+    // The hashes that came more than once.
+    size_t RepeatedCount() const { return repeated_; }
     // True when the key's hash came more than once; always true for a key that has an equal.
     bool Repeated(std::string_view key) const;
 
     // Forgets the hashes that came once, after the last Add: Repeated answers as before, from a
     // table only as large as the repeated hashes need (small enough, when few keys repeat, to stay
-    // in the processor's cache during the second reading).
-    void DropUnrepeated();
+    // in the processor's cache during the second reading). Works through the table in parts and
+    // yields between them.
+    void DropUnrepeated(const YieldCallback& yield = {});
 
     size_t MemoryBytes() const { return capacity_ * sizeof(uint32_t); }
     // Empties the screen and gives its memory back.
     void Clear();
 
   private:
-    void Grow();
-    void MoveInto(size_t capacity, bool onlyRepeated);
+    struct FreeDeleter {
+        void operator()(uint32_t* slots) const;
+    };
+    using Slots = std::unique_ptr<uint32_t[], FreeDeleter>;
 
-    std::unique_ptr<uint32_t[]> slots_;  // 0: empty; else 31 bits of hash << 1 | repeated
+    void Grow();
+    void MoveInto(size_t capacity, bool onlyRepeated, const YieldCallback& yield);
+
+    Slots slots_;  // 0: empty; else 31 bits of hash << 1 | repeated
     size_t capacity_ = 0;
     size_t size_ = 0;
     size_t repeated_ = 0;

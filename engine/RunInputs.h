@@ -13,12 +13,24 @@ class RowSet;
 
 namespace tarnwick::engine {
 
+// How the run builds the new table. Both keep the same rows.
+enum class RunPlan {
+    // Copy, number the copied rows in a temporary primary key column, delete by it, drop it: the
+    // new table is a plain copy of the rows and columns, without any key.
+    Wizard,
+    // Fewer writes of the table: a copy that keeps the chosen table's primary key, deleting by
+    // it, when that key gives the rows in the order the copy reads them; otherwise a copy that
+    // numbers its rows as it makes them, in a column dropped again without a rebuild.
+    Fast,
+};
+
 // What a run works on, taken once when it starts: later edits on the pages do not reach it.
 struct RunInputs {
     db::ConnectionSettings settings;
     QString chosenTable;
     QString keyFieldList;  // e.g. "`name`, `city`" (BuildKeyFieldList)
     QString newTableName;
+    RunPlan plan = RunPlan::Wizard;
 };
 
 // Where the run's work is when it ends, as far as the run knows.

@@ -38,7 +38,7 @@ inline constexpr int kDeleteYield = 168;
 inline constexpr int kDelete = 170;
 inline constexpr int kDropKey = 174;
 inline constexpr int kSwap = 176;
-inline constexpr int kPreview = 178;
+inline constexpr int kPreview = 178;         // the result page only
 inline constexpr int kBindGrid = 180;        // the result page only
 inline constexpr int kCaptionExit = 182;     // the result page only
 inline constexpr int kRestore = 184;         // the result page only
@@ -87,7 +87,7 @@ inline constexpr RunLineText kRunLineTexts[] = {
     {run_line::kDropKey, "drop the temporary column and check the rows left", false},
     {run_line::kSwap, "give the complete result the new name (replacing a table of that name)",
      false},
-    {run_line::kPreview, "open the new table for the grid", false},
+    {run_line::kPreview, "open the new table for the grid", true},
     {run_line::kBindGrid, "show the new table in the grid", true},
     {run_line::kCaptionExit, "set the button's caption to \"Exit\"", true},
     {run_line::kRestore, "restore the page if it was minimised", true},

@@ -55,16 +55,61 @@ QString DropStatement(const QString& newTable) {
     return QStringLiteral("DROP TABLE IF EXISTS ") + db::QuoteIdentifier(newTable) + u';';
 }
 
-QString CopyStatement(const QString& newTable, const QString& chosenTable,
-                      const QStringList& columns) {
+namespace {
+
+QString SelectList(const QStringList& columns) {
+    if (columns.isEmpty()) return QStringLiteral("*");
     QString list;
     for (const QString& column : columns) {
         if (!list.isEmpty()) list += QStringLiteral(", ");
         list += db::QuoteIdentifier(column);
     }
+    return list;
+}
+
+QString CopyFrom(const QString& chosenTable, const QStringList& columns) {
+    return QStringLiteral(" AS SELECT ") + SelectList(columns) + QStringLiteral(" from ") +
+           db::QuoteIdentifier(chosenTable) + u';';
+}
+
+}  // namespace
+
+QString CopyStatement(const QString& newTable, const QString& chosenTable,
+                      const QStringList& columns) {
     return QStringLiteral("CREATE TABLE ") + db::QuoteIdentifier(newTable) +
-           QStringLiteral(" AS SELECT ") + (columns.isEmpty() ? QStringLiteral("*") : list) +
-           QStringLiteral(" from ") + db::QuoteIdentifier(chosenTable) + u';';
+           CopyFrom(chosenTable, columns);
+}
+
+QString KeyedCopyStatement(const QString& newTable, const QString& chosenTable,
+                           const QStringList& columns, const QString& keyColumn) {
+    return QStringLiteral("CREATE TABLE ") + db::QuoteIdentifier(newTable) +
+           QStringLiteral(" (PRIMARY KEY (") + db::QuoteIdentifier(keyColumn) +
+           QStringLiteral("))") + CopyFrom(chosenTable, columns);
+}
+
+QString NumberedCopyStatement(const QString& newTable, const QString& chosenTable,
+                              const QStringList& columns) {
+    const QString temporary = db::QuoteIdentifier(TemporaryColumn());
+    return QStringLiteral("CREATE TABLE ") + db::QuoteIdentifier(newTable) + QStringLiteral(" (") +
+           temporary + QStringLiteral(" INT UNSIGNED NOT NULL AUTO_INCREMENT, KEY (") + temporary +
+           QStringLiteral("))") + CopyFrom(chosenTable, columns);
+}
+
+QString ScanPlanQuery(const QString& chosenTable, const QStringList& columns) {
+    return QStringLiteral("EXPLAIN SELECT ") + SelectList(columns) + QStringLiteral(" FROM ") +
+           db::QuoteIdentifier(chosenTable) + u';';
+}
+
+QString TableStorageQuery(const QString& table) {
+    return QStringLiteral(
+               "SELECT ENGINE, CREATE_OPTIONS FROM information_schema.TABLES WHERE TABLE_SCHEMA = "
+               "DATABASE() AND TABLE_NAME = ") +
+           db::QuoteText(table) + u';';
+}
+
+QString PrimaryKeyQuery(const QString& table) {
+    return QStringLiteral("SHOW KEYS FROM ") + db::QuoteIdentifier(table) +
+           QStringLiteral(" WHERE Key_name = 'PRIMARY';");
 }
 
 QString AddKeyStatement(const QString& newTable) {
@@ -74,54 +119,57 @@ QString AddKeyStatement(const QString& newTable) {
            TemporaryColumn() + QStringLiteral(");");
 }
 
-QString KeyQuery(const QString& keyFieldList, const QString& newTable) {
-    // The temporary column comes first: the deletes name its values.
-    const QString temporary = db::QuoteIdentifier(TemporaryColumn());
-    return QStringLiteral("SELECT ") + temporary + QStringLiteral(", ") + keyFieldList +
-           QStringLiteral(" FROM ") + db::QuoteIdentifier(newTable) + QStringLiteral(" ORDER BY ") +
-           temporary + u';';
+QString KeySliceQuery(const QString& table, const QString& idColumn, const QString& keyFieldList,
+                      const std::optional<QString>& after, int64_t rows) {
+    // The row-id column comes first: the deletes name its values.
+    const QString id = db::QuoteIdentifier(idColumn);
+    QString statement = QStringLiteral("SELECT ") + id + QStringLiteral(", ") + keyFieldList +
+                        QStringLiteral(" FROM ") + db::QuoteIdentifier(table);
+    if (after) statement += QStringLiteral(" WHERE ") + id + QStringLiteral(" > ") + *after;
+    return statement + QStringLiteral(" ORDER BY ") + id + QStringLiteral(" LIMIT ") +
+           QString::number(rows) + u';';
 }
 
 namespace {
 
-QString DeleteStatementStart(const QString& newTable) {
-    return QStringLiteral("DELETE FROM ") + db::QuoteIdentifier(newTable) +
-           QStringLiteral(" WHERE ") + db::QuoteIdentifier(TemporaryColumn()) +
-           QStringLiteral(" IN (");
+QString DeleteStatementStart(const QString& table, const QString& idColumn) {
+    return QStringLiteral("DELETE FROM ") + db::QuoteIdentifier(table) + QStringLiteral(" WHERE ") +
+           db::QuoteIdentifier(idColumn) + QStringLiteral(" IN (");
 }
 
-size_t Digits(uint32_t number) {
-    size_t digits = 1;
-    while (number >= 10) {
-        number /= 10;
-        ++digits;
-    }
-    return digits;
+char* WriteId(uint64_t id, bool isSigned, char* to, char* end) {
+    return isSigned ? std::to_chars(to, end, static_cast<int64_t>(id)).ptr
+                    : std::to_chars(to, end, id).ptr;
 }
 
 }  // namespace
 
-QString DeleteStatement(const QString& newTable, const std::vector<uint32_t>& numbers) {
+QString DeleteStatement(const QString& table, const QString& idColumn,
+                        std::span<const uint64_t> ids, bool isSigned) {
     // The digits are written as bytes first: a QString::number per value costs more than the
     // rest of a delete on the client.
     std::string digits;
-    digits.reserve(numbers.size() * 9);
-    char number[16];
-    for (size_t i = 0; i < numbers.size(); ++i) {
+    digits.reserve(ids.size() * 9);
+    char number[24];
+    for (size_t i = 0; i < ids.size(); ++i) {
         if (i > 0) digits += ", ";
-        digits.append(number, std::to_chars(number, number + sizeof number, numbers[i]).ptr);
+        digits.append(number, WriteId(ids[i], isSigned, number, number + sizeof number));
     }
     const QString list = QString::fromLatin1(digits.data(), static_cast<qsizetype>(digits.size()));
     // No closing semicolon, like the single-row delete.
-    return DeleteStatementStart(newTable) + list + u')';
+    return DeleteStatementStart(table, idColumn) + list + u')';
 }
 
-size_t DeleteBatchLength(const QString& newTable, const std::vector<uint32_t>& numbers,
-                         size_t first, uint64_t maxStatementBytes) {
-    uint64_t bytes = static_cast<uint64_t>(DeleteStatementStart(newTable).toUtf8().size()) + 1;
+size_t DeleteBatchLength(const QString& table, const QString& idColumn,
+                         std::span<const uint64_t> ids, bool isSigned, uint64_t maxStatementBytes) {
+    uint64_t bytes =
+        static_cast<uint64_t>(DeleteStatementStart(table, idColumn).toUtf8().size()) + 1;
     size_t count = 0;
-    while (first + count < numbers.size() && count < static_cast<size_t>(kDeleteBatchSize)) {
-        const uint64_t more = Digits(numbers[first + count]) + (count > 0 ? 2 : 0);
+    char number[24];
+    while (count < ids.size() && count < static_cast<size_t>(kDeleteBatchSize)) {
+        const auto digits = static_cast<uint64_t>(
+            WriteId(ids[count], isSigned, number, number + sizeof number) - number);
+        const uint64_t more = digits + (count > 0 ? 2 : 0);
         if (count > 0 && bytes + more > maxStatementBytes) break;
         bytes += more;
         ++count;
@@ -132,6 +180,14 @@ size_t DeleteBatchLength(const QString& newTable, const std::vector<uint32_t>& n
 QString DropKeyStatement(const QString& newTable) {
     return QStringLiteral("ALTER TABLE ") + db::QuoteIdentifier(newTable) +
            QStringLiteral(" DROP COLUMN ") + db::QuoteIdentifier(TemporaryColumn()) + u';';
+}
+
+QString DropNumberingStatement(const QString& newTable) {
+    // The index that KEY (...) made carries the column's name.
+    const QString temporary = db::QuoteIdentifier(TemporaryColumn());
+    return QStringLiteral("ALTER TABLE ") + db::QuoteIdentifier(newTable) +
+           QStringLiteral(" DROP INDEX ") + temporary + QStringLiteral(", DROP COLUMN ") +
+           temporary + u';';
 }
 
 QString RenameStatement(const QString& scratch, const QString& newTable) {

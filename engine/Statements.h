@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <vector>
 
 // Every statement the program sends, as text, in one place: the pages', the survey's and the
@@ -42,14 +44,32 @@ QString DropStatement(const QString& newTable);
 QString CopyStatement(const QString& newTable, const QString& chosenTable,
                       const QStringList& columns = {});
 QString AddKeyStatement(const QString& newTable);
-QString KeyQuery(const QString& keyFieldList, const QString& newTable);
-// The numbers are the temporary column's values of the rows to delete.
-QString DeleteStatement(const QString& newTable, const std::vector<uint32_t>& numbers);
-// How many of `numbers`, from `first` on, go into one delete: at most kDeleteBatchSize, and no
-// more than keep the statement within `maxStatementBytes` (UTF-8). At least one.
-size_t DeleteBatchLength(const QString& newTable, const std::vector<uint32_t>& numbers,
-                         size_t first, uint64_t maxStatementBytes);
+// One slice of the key query: the row-id column and the key fields of the rows whose row id is
+// greater than `after` (from the first row without it), in row-id order, at most `rows` of them.
+QString KeySliceQuery(const QString& table, const QString& idColumn, const QString& keyFieldList,
+                      const std::optional<QString>& after, int64_t rows);
+// Deletes the rows whose row-id column holds one of `ids` (64-bit patterns, signed or not).
+QString DeleteStatement(const QString& table, const QString& idColumn,
+                        std::span<const uint64_t> ids, bool isSigned);
+// How many of `ids`, from the first, go into one delete: at most kDeleteBatchSize, and no more
+// than keep the statement within `maxStatementBytes` (UTF-8). At least one.
+size_t DeleteBatchLength(const QString& table, const QString& idColumn,
+                         std::span<const uint64_t> ids, bool isSigned, uint64_t maxStatementBytes);
 QString DropKeyStatement(const QString& newTable);
+
+// The fast plan's own statements. The copy either keeps the chosen table's primary key as its own
+// (the rows then carry their ids from the start), or numbers its rows as it copies them, in a
+// temporary column with a plain index that is dropped again without a rebuild.
+QString KeyedCopyStatement(const QString& newTable, const QString& chosenTable,
+                           const QStringList& columns, const QString& keyColumn);
+QString NumberedCopyStatement(const QString& newTable, const QString& chosenTable,
+                              const QStringList& columns);
+QString DropNumberingStatement(const QString& newTable);
+// How the server would read the chosen table for the copy, and how the table is stored.
+QString ScanPlanQuery(const QString& chosenTable, const QStringList& columns);
+QString TableStorageQuery(const QString& table);
+// The columns of the table's primary key, one row each (SHOW KEYS: the name is column 4).
+QString PrimaryKeyQuery(const QString& table);
 // The swap: the finished scratch table takes the new name, in one statement; a table of that name
 // moves aside to `retired` at the same moment, and is dropped after.
 QString RenameStatement(const QString& scratch, const QString& newTable);

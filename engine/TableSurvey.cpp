@@ -129,10 +129,55 @@ std::optional<QString> PrimaryKeyRefusal(const SessionFacts& session) {
 
 }  // namespace
 
+namespace {
+
+bool IsIntegerType(const QString& type) {
+    static const QStringList kIntegers{QStringLiteral("tinyint"), QStringLiteral("smallint"),
+                                       QStringLiteral("mediumint"), QStringLiteral("int"),
+                                       QStringLiteral("bigint")};
+    const QString base = type.section(u'(', 0, 0).section(u' ', 0, 0).trimmed().toLower();
+    return kIntegers.contains(base);
+}
+
+// The chosen table's primary key column when the fast plan can keep it (TableSurvey::orderKey).
+std::optional<QString> OrderKey(db::Connection& connection, const RunInputs& inputs,
+                                const QStringList& columns, const QStringList& types,
+                                const QStringList& copyColumns) {
+    QStringList keyColumns;
+    {
+        db::Cursor keys = connection.OpenCursor(PrimaryKeyQuery(inputs.chosenTable));
+        while (keys.Fetch()) keyColumns << db::NullToDefault(keys.Read(4), {});  // Column_name
+    }
+    if (keyColumns.size() != 1) return std::nullopt;
+    const qsizetype at = columns.indexOf(keyColumns.front());
+    if (at < 0 || !IsIntegerType(types.value(at))) return std::nullopt;
+    {
+        db::Cursor storage = connection.OpenCursor(TableStorageQuery(inputs.chosenTable));
+        if (!storage.Fetch()) return std::nullopt;
+        const QString engine = db::NullToDefault(storage.Read(0), {});
+        const QString options = db::NullToDefault(storage.Read(1), {});
+        if (engine.compare(u"InnoDB", Qt::CaseInsensitive) != 0 ||
+            options.contains(u"partitioned", Qt::CaseInsensitive))
+            return std::nullopt;
+    }
+    // id, select_type, table, type, ...: a plain scan is type ALL, and one row.
+    db::Cursor plan = connection.OpenCursor(ScanPlanQuery(inputs.chosenTable, copyColumns));
+    if (!plan.Fetch() || db::NullToDefault(plan.Read(3), {}) != u"ALL" || plan.Fetch())
+        return std::nullopt;
+    return keyColumns.front();
+}
+
+}  // namespace
+
 TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
                          const SessionFacts& session) {
     TableSurvey survey;
-    if ((survey.refusal = PrimaryKeyRefusal(session))) return survey;
+    const std::optional<QString> keyRefusal = PrimaryKeyRefusal(session);
+    // Without the fast plan's use of the chosen table's key, the copy has no key at all.
+    if (keyRefusal && inputs.plan != RunPlan::Fast) {
+        survey.refusal = keyRefusal;
+        return survey;
+    }
 
     QHash<QString, QString> types;  // table name -> "BASE TABLE", "VIEW", "SEQUENCE", ...
     {
@@ -171,16 +216,20 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
     }
 
     const auto chosenType = types.constFind(inputs.chosenTable);
-    if (chosenType == types.constEnd()) return survey;  // the copy will say what is wrong
+    if (chosenType == types.constEnd()) {
+        survey.refusal = keyRefusal;
+        return survey;  // the copy will say what is wrong
+    }
 
     // Field, Type, Null, Key, Default, Extra. Column names compare without letter case, as the
     // server compares them.
-    QStringList names;
+    QStringList names, columnTypes;
     bool invisible = false;
     {
         db::Cursor columns = connection.OpenCursor(ColumnListQuery(inputs.chosenTable));
         while (columns.Fetch()) {
             names << db::NullToDefault(columns.Read(0), {});
+            columnTypes << db::NullToDefault(columns.Read(1), {});
             invisible =
                 invisible ||
                 db::NullToDefault(columns.Read(5), {}).contains(u"INVISIBLE", Qt::CaseInsensitive);
@@ -206,6 +255,13 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
         return survey;
     }
 
+    if (inputs.plan == RunPlan::Fast && *chosenType == u"BASE TABLE") {
+        survey.orderKey = OrderKey(connection, inputs, names, columnTypes, survey.copyColumns);
+    }
+    if (keyRefusal && !survey.orderKey) {
+        survey.refusal = keyRefusal;
+        return survey;
+    }
     if (*chosenType == u"VIEW" && survey.newNameTaken) {
         // Only a table that the result replaces can change what the view shows.
         std::vector<View> views;

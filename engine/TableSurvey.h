@@ -22,11 +22,17 @@ struct TableSurvey {
     QStringList copyColumns;
     // A table of the new name exists: the finished result replaces it.
     bool newNameTaken = false;
+    // For the fast plan: the chosen table's primary key column, when a copy that keeps it as its
+    // own key reads the rows in that key's order and can delete by it. That is so for an InnoDB
+    // table that is not partitioned, whose primary key is one column of whole numbers, and that
+    // the server reads for the copy by a plain scan (which walks the primary key) rather than
+    // through another index. Empty otherwise: the fast plan then numbers the copied rows.
+    std::optional<QString> orderKey;
     // Why the run must not start, in words for the user: the server requires a primary key on
-    // every table; the new name names a view, or a table that the chosen view reads from
-    // (directly or through other views), which replacing it would change; a key field is not a
-    // field of the chosen table; the chosen table already has a column of the temporary
-    // column's name.
+    // every table (unless the fast plan keeps the chosen table's key); the new name names a view,
+    // or a table that the chosen view reads from (directly or through other views), which replacing
+    // it would change; a key field is not a field of the chosen table; the chosen table already has
+    // a column of the temporary column's name.
     std::optional<QString> refusal;
 };
 

@@ -175,10 +175,9 @@ TEST(DeduplicationRun, WorksWithBlanksBackticksAndNonAsciiLettersInNames) {
              u" VALUES ('Große', 'Köln'), ('Große', 'Köln'), ('Große', 'Kö'), ('東京', '1');"_s});
     const RecordedRun run = RunDedupe(db, table, {field, "ort, plz"}, newTable);
     EXPECT_TRUE(run.reports.isEmpty()) << run.reports.join("\n").toStdString();
-    EXPECT_EQ(run.statements.value(7), "SELECT `" + kTemp +
-                                           u"`, `Straße ``x```, `ort, plz` FROM "_s + Scratch(run) +
-                                           " ORDER BY `" + kTemp + "`;");
-    EXPECT_EQ(run.statements.value(10), "RENAME TABLE " + Scratch(run) + u" TO `Kunden 2 `` ü`;"_s);
+    EXPECT_EQ(run.statements.value(7),
+              tarnwick::test::FirstKeySlice(Scratch(run), u"`Straße ``x```, `ort, plz`"_s));
+    EXPECT_EQ(run.statements.value(11), "RENAME TABLE " + Scratch(run) + u" TO `Kunden 2 `` ü`;"_s);
     EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM " + db::QuoteIdentifier(newTable) + ";"),
               (QStringList{u"Große|Köln"_s, u"Große|Kö"_s, u"東京|1"_s}));
 }

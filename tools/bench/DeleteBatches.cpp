@@ -1,6 +1,7 @@
 #include "tools/bench/DeleteBatches.h"
 
 #include <QElapsedTimer>
+#include <span>
 #include <vector>
 
 #include "db/Connection.h"
@@ -18,14 +19,15 @@ DeleteFigures TimeDeletes(db::Connection& connection, const QString& table, int 
     connection.Execute(engine::AddKeyStatement(copy));
 
     // The positions the run would find: all but the first row of each group of exactly equal keys.
-    std::vector<uint32_t> positions;
+    std::vector<uint64_t> positions;
     {
         db::Cursor cursor = connection.OpenCursor(
             "SELECT p FROM (SELECT " + db::QuoteIdentifier(temporary) +
             " AS p, ROW_NUMBER() OVER (PARTITION BY BINARY name, BINARY city ORDER BY " +
             db::QuoteIdentifier(temporary) + ") AS n FROM " + db::QuoteIdentifier(copy) +
             ") numbered WHERE n > 1 ORDER BY p DESC;");
-        while (cursor.Fetch()) positions.push_back(cursor.Read(0).value_or(QString()).toUInt());
+        while (cursor.Fetch())
+            positions.push_back(cursor.Read(0).value_or(QString()).toULongLong());
     }
 
     DeleteFigures figures;
@@ -34,9 +36,9 @@ DeleteFigures TimeDeletes(db::Connection& connection, const QString& table, int 
     timer.start();
     for (size_t next = 0; next < positions.size(); next += static_cast<size_t>(batchSize)) {
         const size_t end = std::min(positions.size(), next + static_cast<size_t>(batchSize));
-        const std::vector<uint32_t> batch(positions.begin() + static_cast<ptrdiff_t>(next),
-                                          positions.begin() + static_cast<ptrdiff_t>(end));
-        connection.Execute(engine::DeleteStatement(copy, batch));
+        const std::span<const uint64_t> batch =
+            std::span<const uint64_t>(positions).subspan(next, end - next);
+        connection.Execute(engine::DeleteStatement(copy, temporary, batch, false));
         ++figures.statements;
     }
     figures.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;

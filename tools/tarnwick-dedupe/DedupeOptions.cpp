@@ -36,8 +36,8 @@ QString DedupeUsage() {
     return QStringLiteral(
         "usage: tarnwick-dedupe --server HOST --port PORT --user USER --database DB\n"
         "                       [--password PASS | --password-file FILE]\n"
-        "                       --table TABLE --key FIELD [--key FIELD ...] --into NEWTABLE "
-        "[--echo]\n"
+        "                       --table TABLE --key FIELD [--key FIELD ...] --into NEWTABLE\n"
+        "                       [--fast] [--echo]\n"
         "\n"
         "Creates NEWTABLE as a copy of TABLE without the later rows of each group of rows whose\n"
         "key fields are equal; TABLE itself is only read, without locking it. The copy is built\n"
@@ -47,6 +47,13 @@ QString DedupeUsage() {
         "\n"
         "  --key FIELD           a key field; repeat for several, in order\n"
         "  --password-file FILE  read the password from the first line of FILE\n"
+        "  --fast                write the table fewer times; the same rows are kept. When TABLE\n"
+        "                        is an InnoDB table (not partitioned) whose primary key is one\n"
+        "                        column of whole numbers, NEWTABLE keeps that primary key, which\n"
+        "                        a run without --fast does not copy. Otherwise NEWTABLE has the\n"
+        "                        same columns and no key, and the space of the column that\n"
+        "                        numbered its rows stays in the table until it is next rebuilt\n"
+        "                        (OPTIMIZE TABLE gives it back).\n"
         "  --echo                print every statement before it is sent\n"
         "  --help                print this text\n"
         "  --version             print the version\n"
@@ -78,6 +85,10 @@ DedupeOptions ParseDedupeOptions(int argc, char** argv) {
         }
         if (arg == u"--echo") {
             options.echo = true;
+            continue;
+        }
+        if (arg == u"--fast") {
+            options.fast = true;
             continue;
         }
         const auto value = [&]() -> QString {
@@ -145,6 +156,7 @@ DedupeOptions ParseDedupeOptions(int argc, char** argv) {
     options.inputs.chosenTable = require(table, "--table");
     options.inputs.newTableName = require(into, "--into");
     options.inputs.keyFieldList = engine::BuildKeyFieldList(options.keys);
+    options.inputs.plan = options.fast ? engine::RunPlan::Fast : engine::RunPlan::Wizard;
     return options;
 }
 

@@ -12,6 +12,7 @@ struct DedupeOptions {
     engine::RunInputs inputs;
     QStringList keys;
     bool echo = false;
+    bool fast = false;
     bool help = false;
     bool version = false;
 };

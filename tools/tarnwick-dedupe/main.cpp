@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
     PrintedReports reports;
     app::GuardedProcedure proc(QStringLiteral("Form4.PushButton4_Click"), reports);
     engine::DeduplicationRun run(proc, {});
+    run.SetOpensPreview(false);
     const engine::RunOutcome outcome = run.Run(options.inputs);
     const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
     if (outcome.Refused()) {
