@@ -65,6 +65,26 @@ TEST(DedupeTool, EchoesEveryStatementAndEndsWithASummary) {
     EXPECT_EQ(TestServer::Rows(db, "SELECT id FROM orders2;"), (QStringList{"1", "3", "4"}));
 }
 
+// --fast: the copy keeps the chosen table's key, the summary is the same, and --help says what the
+// new table has that it would not have without --fast.
+TEST(DedupeTool, TheFastPlanKeepsTheKeyAndItsHelpSaysSo) {
+    auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(db.database, {"CREATE TABLE orders (id INT PRIMARY KEY, name VARCHAR(9));",
+                                  "INSERT INTO orders VALUES (1,'a'), (2,'a'), (3,'b');"});
+    const ToolResult result =
+        RunTool(LoginArguments(db) + QStringList{"--table", "orders", "--key", "name", "--into",
+                                                 "orders2", "--fast", "--echo"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.out.contains("(PRIMARY KEY (`id`)) AS SELECT * from `orders`;"));
+    EXPECT_TRUE(result.out.contains("kept 2 of 3 rows in `orders2` (1 duplicates removed)"))
+        << result.out.toStdString();
+    EXPECT_EQ(TestServer::Rows(db, "SHOW KEYS FROM orders2;").size(), 1);
+
+    const ToolResult help = RunTool({"--help"});
+    EXPECT_TRUE(help.out.contains("--fast")) << help.out.toStdString();
+    EXPECT_TRUE(help.out.contains("keeps that primary key")) << help.out.toStdString();
+}
+
 TEST(DedupeTool, ReportsFailingStepsOnStandardErrorAndExitsWithOne) {
     auto db = TestServer::FreshDatabaseForThisTest();
     QTemporaryFile passwordFile;

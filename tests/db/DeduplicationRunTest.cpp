@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 
 #include "tests/support/QtPrinting.h"
 
@@ -513,11 +514,12 @@ TEST(DeduplicationRun, ASecondRunIntoTheSameNameMeanwhileNeverReceivesTheFirstRu
 namespace {
 
 // Runs `statement` on another connection the moment the run sends a statement that starts with
-// `trigger` (before the server has it), once.
+// `trigger` and holds `alsoHolding` (before the server has it), once.
 struct BeforeStatement {
-    BeforeStatement(const db::ConnectionSettings& db, QString trigger, QString statement)
-        : scope([this, db, trigger, statement](const QString& sent) {
-              if (done || !sent.startsWith(trigger)) return;
+    BeforeStatement(const db::ConnectionSettings& db, QString trigger, QString statement,
+                    QString alsoHolding = {})
+        : scope([this, db, trigger, statement, alsoHolding](const QString& sent) {
+              if (done || !sent.startsWith(trigger) || !sent.contains(alsoHolding)) return;
               done = true;
               // The scratch table the triggering statement names.
               const QString scratch =
@@ -591,4 +593,81 @@ TEST(DeduplicationRun, CountsThatDisagreeWithTheServersKeepTheResultOutOfTheNewN
                       Scratch(run) + " holds a copy of `t` with 25 of its 26 duplicates removed");
     }
     EXPECT_EQ(TestServer::Checksum(db, "t2"), old);
+}
+
+namespace {
+
+// The id of the first row of each group of rows of `t` whose (a, b) are equal, NULL counting as
+// empty text, in id order: what a run over `t` keeps.
+QStringList FirstOfEachGroup(const db::ConnectionSettings& db) {
+    QStringList kept;
+    QSet<QString> seen;
+    for (const QString& row : TestServer::Rows(db,
+                                               "SELECT id, IFNULL(a, ''), HEX(IFNULL(b, '')) "
+                                               "FROM t ORDER BY id;")) {
+        const QString key = row.section('|', 1);
+        if (!seen.contains(key)) {
+            seen.insert(key);
+            kept << row.section('|', 0, 0);
+        }
+    }
+    return kept;
+}
+
+}  // namespace
+
+// Slices of a few rows each: every row is read once a reading, in order, each slice going on from
+// the last number of the one before; the rows kept are those of a single reading. The keys are
+// long (beyond the exact limit) and differ only in their last bytes; NULL and '' are equal.
+TEST(DeduplicationRun, KeysReadInManySlicesKeepTheRowsOfOneReading) {
+    auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(db.database,
+                    {"CREATE TABLE t (id INT PRIMARY KEY, a VARCHAR(20), b TEXT);",
+                     "INSERT INTO t SELECT seq, CASE WHEN seq % 5 = 0 THEN NULL WHEN seq % 7 = 0 "
+                     "THEN '' ELSE CONCAT('a', seq % 9) END, CONCAT(REPEAT('x', 300), IF(seq % 3 "
+                     "= 0, 'y', 'z'), seq % 2) FROM seq_1_to_3000;"});
+    const RecordedRun run =
+        RunDedupe(db, "t", {"a", "b"}, "t2", {}, {engine::RunPlan::Wizard, 4000, 16});
+    EXPECT_TRUE(run.reports.isEmpty()) << run.reports.join("\n").toStdString();
+    const QStringList kept = FirstOfEachGroup(db);
+    EXPECT_EQ(TestServer::Rows(db, "SELECT id FROM t2 ORDER BY id;"), kept);
+    EXPECT_EQ(run.outcome.duplicatesRemoved, 3000 - kept.size());
+
+    const QStringList slices = run.statements.filter("ORDER BY `" + kTemp + "` LIMIT");
+    ASSERT_EQ(slices.size() % 2, 0);
+    const QStringList first = slices.mid(0, slices.size() / 2);
+    EXPECT_GE(first.size(), 20);
+    EXPECT_EQ(slices.mid(slices.size() / 2), first) << "the second reading read other slices";
+    // Numbers run 1..3000, so each slice starts after the rows the slices before it asked for.
+    const QRegularExpression form("(?:WHERE `" + kTemp + "` > (\\d+) )?ORDER BY `" + kTemp +
+                                  "` LIMIT (\\d+);$");
+    long asked = 0;
+    for (const QString& slice : first) {
+        const auto match = form.match(slice);
+        ASSERT_TRUE(match.hasMatch()) << slice.toStdString();
+        EXPECT_EQ(match.captured(1).toLong(), asked) << slice.toStdString();
+        EXPECT_GE(match.captured(2).toLong(), 16);
+        asked += match.captured(2).toLong();
+    }
+    EXPECT_GE(asked, 3000);
+}
+
+// A slice that fails is the key reading's failure (line 124): nothing is deleted and the result
+// does not take the new name.
+TEST(DeduplicationRun, ASliceThatFailsDeletesNothing) {
+    auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(db.database, {"CREATE TABLE t (n INT, k INT);",
+                                  "INSERT INTO t SELECT seq, seq % 4 FROM seq_1_to_500;"});
+    BeforeStatement dropKey(db, "SELECT `" + kTemp + "`", "ALTER TABLE SCRATCH DROP COLUMN k;",
+                            "WHERE");
+    const RecordedRun run =
+        RunDedupe(db, "t", {"k"}, "t2", {}, {engine::RunPlan::Wizard, 1000, 64});
+    ASSERT_TRUE(dropKey.done);
+    ASSERT_GE(run.reportedLines.size(), 2u);
+    EXPECT_EQ(run.reportedLines[0], 124);
+    EXPECT_TRUE(run.reports[0].contains("Unknown column")) << run.reports[0].toStdString();
+    EXPECT_EQ(run.reportedLines[1], 148);
+    EXPECT_TRUE(run.statements.filter("DELETE").isEmpty());
+    EXPECT_EQ(run.outcome.place, engine::ResultPlace::Scratch);
+    EXPECT_EQ(TestServer::Rows(db, "SHOW TABLES LIKE 't2';"), QStringList{});
 }

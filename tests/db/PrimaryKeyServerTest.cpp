@@ -85,3 +85,20 @@ TEST_F(PrimaryKeyWindows, ARefusedFinishOpensOneConnectionSaysWhyAndStaysFinish)
     EXPECT_EQ(TestServer::Rows(db, "SHOW TABLES;"), QStringList{"t"});
     EXPECT_TRUE(exitCodes.empty());
 }
+
+// The fast plan's copy keeps the chosen table's primary key, which such a server accepts; a table
+// without a key it can keep is refused as before.
+TEST(PrimaryKeyServer, TheFastPlanRunsWhereItKeepsTheChosenTablesKey) {
+    const auto db = TableWithRepeats();
+    const RecordedRun run = RunDedupe(db, "t", {"k"}, "t2", {}, {engine::RunPlan::Fast});
+    EXPECT_FALSE(run.outcome.Refused());
+    EXPECT_TRUE(run.reports.isEmpty()) << run.reports.join("\n").toStdString();
+    EXPECT_EQ(TestServer::Rows(db, "SELECT id FROM t2 ORDER BY id;"), (QStringList{"1", "3"}));
+
+    TestServer::Run(db.database, {"CREATE TABLE c (a INT, b INT, k INT, PRIMARY KEY (a, b));",
+                                  "INSERT INTO c VALUES (1, 1, 1), (1, 2, 1);"});
+    const RecordedRun refused = RunDedupe(db, "c", {"k"}, "c2", {}, {engine::RunPlan::Fast});
+    ASSERT_TRUE(refused.outcome.Refused());
+    EXPECT_TRUE(refused.outcome.refusal->contains("innodb_force_primary_key is ON"));
+    EXPECT_TRUE(refused.statements.filter("CREATE").isEmpty());
+}

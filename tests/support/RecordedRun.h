@@ -21,15 +21,26 @@ struct RecordedRun {
     QStringList reports;
 };
 
+// How a recorded run is made beyond its inputs: its plan, and slices of the key query other than
+// the run's own (0: the run's own).
+struct RunTuning {
+    engine::RunPlan plan = engine::RunPlan::Wizard;
+    int64_t sliceBytes = 0;
+    int64_t firstSliceRows = 0;
+};
+
 inline RecordedRun RunDedupe(const db::ConnectionSettings& settings, const QString& table,
                              const QStringList& keys, const QString& newTable,
-                             const engine::YieldCallback& yield = {}) {
+                             const engine::YieldCallback& yield = {},
+                             const RunTuning& tuning = {}) {
     RecordingMessageBoxService boxes;
     RecordedRun recorded;
     db::StatementObserverScope observer([&](const QString& s) { recorded.statements << s; });
     app::GuardedProcedure proc("Form4.PushButton4_Click");
     engine::DeduplicationRun run(proc, yield);
-    recorded.outcome = run.Run({settings, table, engine::BuildKeyFieldList(keys), newTable});
+    if (tuning.sliceBytes > 0) run.SetSliceSize(tuning.sliceBytes, tuning.firstSliceRows);
+    recorded.outcome =
+        run.Run({settings, table, engine::BuildKeyFieldList(keys), newTable, tuning.plan});
     for (const auto& box : boxes.boxes) {
         recorded.reports << box.text;
         const qsizetype at = box.text.indexOf("at line ");

@@ -163,3 +163,29 @@ TEST(DuplicateDetector, ComparesKeysAsBytesAndKeepsThePositionsWhenTheKeysGo) {
     EXPECT_EQ(detector.PositionsDescending(), (Positions{4}));
     EXPECT_EQ(detector.RowCount(), 4);
 }
+
+// Keys longer than the exact limit are kept as digests: keys that differ in one byte anywhere, or
+// only in length, stay apart, equal ones are found, and the limit itself does not let a short key
+// meet a long one.
+TEST(DuplicateDetector, TellsLongKeysApartByEveryByteAndKeepsLittleOfThem) {
+    constexpr size_t kLimit = DuplicateDetector::kExactKeyBytes;
+    const std::string wide(4096, 'x');
+    std::string lastByte = wide;
+    lastByte.back() = 'y';
+    std::string firstByte = wide;
+    firstByte.front() = 'y';
+    const std::string atLimit(kLimit, 'x'), pastLimit(kLimit + 1, 'x');
+
+    DuplicateDetector detector;
+    for (const std::string* key : std::initializer_list<const std::string*>{
+             &wide, &lastByte, &firstByte, &atLimit, &pastLimit})
+        EXPECT_FALSE(detector.Add(*key)) << key->size();
+    EXPECT_FALSE(detector.Add(wide + 'x'));  // longer by one byte
+    EXPECT_TRUE(detector.Add(lastByte));
+    EXPECT_TRUE(detector.Add(pastLimit));
+    EXPECT_TRUE(detector.Add(atLimit));
+    EXPECT_TRUE(detector.Add(wide));
+    EXPECT_EQ(detector.PositionsDescending(), (Positions{10, 9, 8, 7}));
+    // Five long keys of up to 4 KB and one of 64 bytes: 64 bytes and five digests are kept.
+    EXPECT_EQ(detector.DistinctKeyBytes(), kLimit + 5 * 32);
+}

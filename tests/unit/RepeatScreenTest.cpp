@@ -78,3 +78,28 @@ TEST(RepeatScreen, TwoReadingsFindExactlyTheDuplicatesOfOneReadingAlsoWhenHashes
     // Only the keys of groups with duplicates (and the few collisions) were kept.
     EXPECT_LT(secondReading.DistinctKeyBytes() * 3, oneReading.DistinctKeyBytes());
 }
+
+// Made for its rows at once, the screen answers as if it had grown key by key; shrinking a large
+// table to its repeated hashes is done in parts, yielding between them.
+TEST(RepeatScreen, AReservedScreenAnswersAlikeAndShrinksInPartsWithYields) {
+    constexpr int kKeys = 1500000;
+    RepeatScreen grown, reserved;
+    reserved.Reserve(kKeys);
+    const size_t reservedBytes = reserved.MemoryBytes();
+    for (int i = 0; i < kKeys; ++i) {
+        const std::string key = "k" + std::to_string(i % 2 == 0 ? i : i / 1000);
+        grown.Add(key);
+        reserved.Add(key);
+    }
+    EXPECT_EQ(reserved.MemoryBytes(), reservedBytes) << "the reserved table grew";
+    EXPECT_EQ(reserved.RepeatedCount(), grown.RepeatedCount());
+
+    int yields = 0;
+    reserved.DropUnrepeated([&] { ++yields; });
+    EXPECT_GE(yields, 4) << "a table of millions of slots was moved in one piece";
+    EXPECT_LT(reserved.MemoryBytes() * 4, reservedBytes);
+    for (int i : {0, 1, 2, 1001, 2000, 1498001}) {
+        const std::string key = "k" + std::to_string(i);
+        EXPECT_EQ(reserved.Repeated(key), grown.Repeated(key)) << key;
+    }
+}

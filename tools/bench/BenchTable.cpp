@@ -23,6 +23,27 @@ void CreateTable(db::Connection& connection, const QString& table, long rows) {
     connection.Execute("CREATE INDEX name_city ON " + name + " (name, city);");
 }
 
+void CreateWideTable(db::Connection& connection, const QString& table, long rows) {
+    const QString name = db::QuoteIdentifier(table);
+    connection.Execute("DROP TABLE IF EXISTS " + name + ";");
+    connection.Execute("CREATE TABLE " + name +
+                       " (id INT AUTO_INCREMENT PRIMARY KEY, name VARCHAR(40), body TEXT, "
+                       "amount DECIMAL(10,2)) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin;");
+    // k is the number of the row repeated, as in CreateTable; the name is that of k's group of
+    // 20 numbers, g. In an even group the bodies share their first 1088 bytes and differ only
+    // after them; in an odd one they differ from the first byte. A repeated k ends in 5, so an
+    // even group has repeats of two bodies that differ late, interleaved in id order. Each body is
+    // 2048 bytes of lower-case hex.
+    connection.Execute(
+        "INSERT INTO " + name +
+        " (name, body, amount) SELECT CONCAT('name ', g), IF(g % 2 = 0, CONCAT(REPEAT(SHA2(g, "
+        "256), 17), SHA2(k, 256), REPEAT(SHA2(g, 256), 14)), CONCAT(SHA2(k, 256), REPEAT(SHA2(g, "
+        "256), 31))), (k % 100000) / 100 FROM (SELECT k, k DIV 20 AS g FROM (SELECT IF(seq > 10 "
+        "AND seq % 10 < 3, ((seq * 7919) % (seq - 10) + 1) DIV 10 * 10 + 5, seq) AS k FROM "
+        "seq_1_to_" +
+        QString::number(rows) + ") s) grouped;");
+}
+
 QString Fingerprint(db::Connection& connection, const QString& table) {
     auto rows = connection.Execute("SELECT COUNT(*), SUM(id), BIT_XOR(CRC32(id)) FROM " +
                                    db::QuoteIdentifier(table) + ";");

@@ -15,6 +15,13 @@ namespace tarnwick::bench {
 // (name, city) makes the key columns come back in index order when read alone.
 void CreateTable(db::Connection& connection, const QString& table, long rows);
 
+// Creates `table` with `rows` rows of a wide key: id, name, body (a TEXT of 2048 bytes), amount,
+// in a binary collation; the same rows as in CreateTable repeat the (name, body) of an earlier
+// row. Half the names share bodies that differ only after their first 1024 bytes (past the
+// server's default max_sort_length), the other half bodies that differ from the first byte. No
+// index: a TEXT column takes one only on a prefix.
+void CreateWideTable(db::Connection& connection, const QString& table, long rows);
+
 // Count, sum and checksum of the ids: equal for two tables that kept the same rows.
 QString Fingerprint(db::Connection& connection, const QString& table);
 

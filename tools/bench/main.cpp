@@ -1,14 +1,21 @@
-// tarnwick-bench: measures the deduplication run step by step against a plain copy and two ways
-// of the server's own on one generated table, and prints markdown table rows. scripts/bench
-// drives it.
+// tarnwick-bench: measures the deduplication run step by step, and the run's fast plan
+// (tarnwick-dedupe --fast), against a plain copy and two ways of the server's own on one generated
+// table, and prints markdown table rows. scripts/bench drives it.
 //
 //   tarnwick-bench --server H --port P --user U --password W --database D --rows N --dedupe PATH
-//                  [--repeat 3] [--delete-batches 1000,5000,20000] [--key-reading FILE]
+//                  [--repeat 3] [--delete-batches 1000,5000,20000] [--key-reading FILE] [--wide]
 //
-// Without --delete-batches: one row of the run table, each figure the median of the repeats.
-// With it: one row per batch size, the deletes alone (median of the repeats).
+// Without --delete-batches: one row of the run table, each figure the median of the repeats: the
+// run's steps, both plans' times and peak resident memory, and whether each plan kept exactly the
+// rows of the ROW_NUMBER way. With it: one row per batch size, the deletes alone (median of the
+// repeats).
 // --key-reading appends to FILE a row of the key reading taken apart and of the detection
 // against the quadratic scan (measured once).
+// --wide measures on a table keyed on (name, body), body a TEXT of 2 KB, instead: one row of its
+// own table (no ALTER IGNORE way, no steps, no key reading; --delete-batches and --key-reading
+// do not apply).
+// TARNWICK_BENCH_FAST_ARGUMENT, when set, replaces the --fast given to the second run; empty, it
+// leaves it out.
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -51,44 +58,96 @@ QString Fixed(double value, int decimals = 3) {
 // The figures of one repetition, by column name.
 using Figures = std::map<QString, double>;
 
+// The table a run is measured on and how it is deduplicated.
+struct BenchShape {
+    QString table;
+    QStringList keys;  // the key columns
+    QString columns;   // every column, for the ROW_NUMBER way's new table
+    bool ignoreWay;    // also measure ALTER IGNORE, which needs a UNIQUE on the keys
+};
+
+// The argument that asks tarnwick-dedupe for its fast plan. TARNWICK_BENCH_FAST_ARGUMENT set to
+// another value replaces it; set but empty, it leaves it out (the second run is then the usual
+// plan again, for trying the bench against a tool without the fast plan).
+QString FastArgument() {
+    return qEnvironmentVariableIsSet("TARNWICK_BENCH_FAST_ARGUMENT")
+               ? qEnvironmentVariable("TARNWICK_BENCH_FAST_ARGUMENT")
+               : QStringLiteral("--fast");
+}
+
+// The line that tells of a failed run of the tool.
+QString Failure(const QString& what, const DedupeFigures& tool) {
+    return QStringLiteral("%1 failed (exit status %2): %3")
+        .arg(what)
+        .arg(tool.exitCode)
+        .arg(tool.summary);
+}
+
 Figures MeasureOnce(db::Connection& connection, const db::ConnectionSettings& settings,
-                    const QString& table, const QString& dedupe, QStringList& problems) {
+                    const BenchShape& shape, const QString& dedupe, QStringList& problems) {
     Figures figures;
-    const QString run = table + "_run", sql = table + "_sql", ignore = table + "_ignore";
-    DropTables(connection, {run, sql, ignore});
+    const QString& table = shape.table;
+    const QString run = table + "_run", fast = table + "_fast", sql = table + "_sql",
+                  copy = table + (shape.ignoreWay ? "_ignore" : "_copy");
+    DropTables(connection, {run, fast, sql, copy});
 
-    // MariaDB's own way starts from the plain copy: the copy, then ALTER IGNORE on it.
+    // MariaDB's own way starts from the plain copy: the copy, then ALTER IGNORE on it. Without
+    // that way the copy is timed alone and dropped at once.
     figures["plain copy"] = Timed([&] {
-        connection.Execute("CREATE TABLE `" + ignore + "` AS SELECT * FROM `" + table + "`;");
+        connection.Execute("CREATE TABLE `" + copy + "` AS SELECT * FROM `" + table + "`;");
     });
-    figures["ignore"] =
-        figures["plain copy"] + Timed([&] {
-            connection.Execute("ALTER IGNORE TABLE `" + ignore + "` ADD UNIQUE (name, city);");
-        });
+    if (shape.ignoreWay) {
+        figures["ignore"] = figures["plain copy"] + Timed([&] {
+                                connection.Execute("ALTER IGNORE TABLE `" + copy +
+                                                   "` ADD UNIQUE (" + shape.keys.join(", ") + ");");
+                            });
+    } else {
+        DropTables(connection, {copy});
+    }
 
-    const DedupeFigures tool = RunDedupe(
-        dedupe, {"--server", settings.server, "--port", settings.port, "--user", settings.user,
-                 "--password", settings.password, "--database", settings.database, "--table", table,
-                 "--key", "name", "--key", "city", "--into", run});
-    if (tool.exitCode != 0) problems << "tarnwick-dedupe failed: " + tool.summary;
+    QStringList arguments{"--server",   settings.server,   "--port",     settings.port,
+                          "--user",     settings.user,     "--password", settings.password,
+                          "--database", settings.database, "--table",    table};
+    for (const QString& key : shape.keys) arguments << "--key" << key;
+
+    // Each plan's new table is fingerprinted and dropped before the next plan runs, so that a
+    // wide table's copies do not pile up on the disk. A failed run has no fingerprint: it counts
+    // as one that kept other rows, and its exit status goes to standard error.
+    const DedupeFigures tool = RunDedupe(dedupe, arguments + QStringList{"--into", run});
+    if (tool.exitCode != 0) problems << Failure("tarnwick-dedupe", tool);
     figures["run"] = tool.seconds;
     for (int s = 0; s < kStepCount; ++s)
         figures[kStepNames[static_cast<size_t>(s)]] = tool.steps[s];
     figures["peak keys"] = tool.peakMegabytesKeys;
     figures["peak"] = tool.peakMegabytes;
     figures["removed"] = static_cast<double>(tool.removed);
+    const QString runKept = tool.exitCode == 0 ? Fingerprint(connection, run) : QString();
+    DropTables(connection, {run});
 
+    QStringList fastArguments = arguments + QStringList{"--into", fast};
+    if (const QString argument = FastArgument(); !argument.isEmpty()) fastArguments << argument;
+    const DedupeFigures fastTool = RunDedupe(dedupe, fastArguments);
+    if (fastTool.exitCode != 0) problems << Failure("tarnwick-dedupe --fast", fastTool);
+    figures["fast"] = fastTool.seconds;
+    figures["fast peak"] = fastTool.peakMegabytes;
+    const QString fastKept = fastTool.exitCode == 0 ? Fingerprint(connection, fast) : QString();
+    DropTables(connection, {fast});
+
+    // The server's default max_sort_length (1024) sorts on the first 1024 bytes of a value only,
+    // and the ROW_NUMBER way would then split or merge groups of long keys that differ later.
+    connection.Execute("SET SESSION max_sort_length = 8388608;");
+    const QString keys = shape.keys.join(", ");
     figures["sql"] = Timed([&] {
-        connection.Execute("CREATE TABLE `" + sql +
-                           "` AS SELECT id, name, city, amount, note FROM (SELECT *, ROW_NUMBER() "
-                           "OVER (PARTITION BY name, city ORDER BY id) AS rn FROM `" +
-                           table + "`) numbered WHERE rn = 1;");
+        connection.Execute("CREATE TABLE `" + sql + "` AS SELECT " + shape.columns +
+                           " FROM (SELECT *, ROW_NUMBER() OVER (PARTITION BY " + keys +
+                           " ORDER BY id) AS rn FROM `" + table + "`) numbered WHERE rn = 1;");
     });
 
     const QString expected = Fingerprint(connection, sql);
-    if (Fingerprint(connection, run) != expected) problems << "run";
-    if (Fingerprint(connection, ignore) != expected) problems << "ignore";
-    DropTables(connection, {run, sql, ignore});
+    if (runKept != expected) problems << "run";
+    if (fastKept != expected) problems << "fast";
+    if (shape.ignoreWay && Fingerprint(connection, copy) != expected) problems << "ignore";
+    DropTables(connection, {sql, copy});
     return figures;
 }
 
@@ -98,14 +157,26 @@ struct RunMeasurements {
 };
 
 RunMeasurements MeasureRuns(db::Connection& connection, const db::ConnectionSettings& settings,
-                            const QString& table, const QString& dedupe, int repeat) {
+                            const BenchShape& shape, const QString& dedupe, int repeat) {
     RunMeasurements runs;
     for (int r = 0; r < repeat; ++r) {
         for (const auto& [name, value] :
-             MeasureOnce(connection, settings, table, dedupe, runs.problems))
+             MeasureOnce(connection, settings, shape, dedupe, runs.problems))
             runs.figures[name].push_back(value);
     }
     return runs;
+}
+
+QString Kept(const QStringList& problems, const QString& plan) {
+    return problems.contains(plan) ? "DIFFERENT ROWS" : "same rows";
+}
+
+// The problems that have no column of their own, such as a failed run, to standard error.
+void ReportOtherProblems(const QStringList& problems) {
+    for (const QString& problem : problems) {
+        if (problem != "run" && problem != "fast" && problem != "ignore")
+            std::fprintf(stderr, "%s\n", problem.toUtf8().constData());
+    }
 }
 
 void PrintRunRow(RunMeasurements& runs, long rows, double keysMegabytes) {
@@ -119,18 +190,30 @@ void PrintRunRow(RunMeasurements& runs, long rows, double keysMegabytes) {
                       Fixed(m("run") / m("plain copy"), 2),
                       Fixed(m("sql")),
                       Fixed(m("run") / m("sql"), 2),
+                      Fixed(m("fast")),
+                      Fixed(m("fast") / m("sql"), 2),
+                      Kept(problems, "fast"),
+                      Fixed(m("peak"), 0),
+                      Fixed(m("fast peak"), 0),
                       Fixed(m("ignore")),
-                      problems.contains("ignore") ? "DIFFERENT ROWS" : "same rows"};
+                      Kept(problems, "ignore")};
     for (const char* step : kStepNames) cells << Fixed(m(step));
     cells << Fixed(m("keys+detect") / m("plain copy"), 2)
           << Fixed(m("deletes") / m("plain copy"), 2) << Fixed(m("peak keys"), 0)
-          << Fixed(m("peak"), 0) << Fixed(keysMegabytes, 1) << Fixed(2 * keysMegabytes + 30, 0)
-          << (problems.contains("run") ? "DIFFERENT ROWS" : "same rows");
+          << Fixed(keysMegabytes, 1) << Fixed(2 * keysMegabytes + 30, 0) << Kept(problems, "run");
     PrintRow(cells);
-    for (const QString& problem : problems) {
-        if (problem != "run" && problem != "ignore")
-            std::fprintf(stderr, "%s\n", problem.toUtf8().constData());
-    }
+    ReportOtherProblems(problems);
+}
+
+void PrintWideRow(RunMeasurements& runs, long rows) {
+    auto& all = runs.figures;
+    const QStringList& problems = runs.problems;
+    const auto m = [&](const QString& name) { return Median(all[name]); };
+    PrintRow({QString::number(rows), QString::number(static_cast<long>(m("removed"))),
+              Fixed(m("plain copy")), Fixed(m("run")), Fixed(m("peak"), 0), Fixed(m("fast")),
+              Fixed(m("fast peak"), 0), Fixed(m("sql")), Fixed(m("fast") / m("sql"), 2),
+              Kept(problems, "run"), Kept(problems, "fast")});
+    ReportOtherProblems(problems);
 }
 
 void PrintDeleteRows(db::Connection& connection, const QString& table, long rows,
@@ -163,27 +246,44 @@ int main(int argc, char** argv) {
                                "repeat", "delete-batches", "key-reading"}) {
         parser.addOption({QString::fromLatin1(option), QString::fromLatin1(option), "value"});
     }
+    parser.addOption({QStringLiteral("wide"), QStringLiteral("the wide-key table")});
     parser.process(app);
     const db::ConnectionSettings settings{parser.value("server"), parser.value("user"),
                                           parser.value("password"), parser.value("database"),
                                           parser.value("port")};
     const long rows = parser.value("rows").toLong();
     const int repeat = parser.isSet("repeat") ? parser.value("repeat").toInt() : 3;
-    const QString table = "bench_" + QString::number(rows);
+    const bool wide = parser.isSet("wide");
+    const BenchShape shape = wide ? BenchShape{"wide_" + QString::number(rows),
+                                               {"name", "body"},
+                                               "id, name, body, amount",
+                                               false}
+                                  : BenchShape{"bench_" + QString::number(rows),
+                                               {"name", "city"},
+                                               "id, name, city, amount, note",
+                                               true};
 
     try {
         auto connection = db::OpenConnection(settings);
-        CreateTable(*connection, table, rows);
+        if (wide) {
+            CreateWideTable(*connection, shape.table, rows);
+            RunMeasurements runs =
+                MeasureRuns(*connection, settings, shape, parser.value("dedupe"), repeat);
+            PrintWideRow(runs, rows);
+            DropTables(*connection, {shape.table});
+            return 0;
+        }
+        CreateTable(*connection, shape.table, rows);
         std::optional<RunMeasurements> runs;
         if (parser.isSet("delete-batches")) {
-            PrintDeleteRows(*connection, table, rows, parser.value("delete-batches").split(u','),
-                            repeat);
+            PrintDeleteRows(*connection, shape.table, rows,
+                            parser.value("delete-batches").split(u','), repeat);
         } else {
-            runs = MeasureRuns(*connection, settings, table, parser.value("dedupe"), repeat);
+            runs = MeasureRuns(*connection, settings, shape, parser.value("dedupe"), repeat);
         }
         // After the runs, so that this process's memory stays below the tool's while it runs;
         // it also counts the distinct keys' bytes for the memory aim.
-        const KeyReadingFigures keys = MeasureKeyReading(connection, table);
+        const KeyReadingFigures keys = MeasureKeyReading(connection, shape.table);
         if (runs) PrintRunRow(*runs, rows, keys.distinctKeyMegabytes);
         if (parser.isSet("key-reading")) {
             const QByteArray path = parser.value("key-reading").toLocal8Bit();
@@ -192,7 +292,7 @@ int main(int argc, char** argv) {
             PrintKeyReadingRow(keys, rows, out);
             std::fclose(out);
         }
-        DropTables(*connection, {table});
+        DropTables(*connection, {shape.table});
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tarnwick-bench: %s\n", e.what());
         return 1;
