@@ -288,6 +288,7 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
                          KeySlices::Query{inputs.newTableName, idColumn_, inputs.keyFieldList},
                          sliceBytes_, firstSliceRows_);
         slices.Open();
+        spool_.emplace();
         keys_.emplace(std::move(slices));
     });
     const auto requireKeys = [&]() -> KeySlices& {
@@ -312,9 +313,11 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
 
     RowKey key;
     int fieldCount = 0;
-    // The first reading: each row's key goes through the repeat screen; the exact comparison is
-    // the second reading's, at line 148. Field 0 is the row id, the key fields follow. The slices
-    // after the first are sent as the rows run out (line 124).
+    RowIdOrder order;
+    // The first reading: each row's key goes through the repeat screen and into the spool; the
+    // exact comparison is the second reading's, from the spool, at line 148. Field 0 is the row
+    // id, the key fields follow. The slices after the first are sent as the rows run out (line
+    // 124).
     while (proc_.LoopTest(run_line::kRowLoop, reading([&] { return requireKeys().Fetch(); }))) {
         proc_.Step(run_line::kRowYield, reading([&] { YieldNow(yield_); }));
         proc_.Step(run_line::kStartKey, reading([&] { key.Clear(); }));
@@ -329,10 +332,14 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
             ++field;
         }
         proc_.Step(run_line::kKeepKey, reading([&] {
+                       const uint64_t id = order.Next(requireKeys().Row(), idColumn_);
+                       const DuplicateDetector::KeptKey kept = detector_.Keep(key.Bytes());
+                       screen_.Add(kept.bytes);
+                       spool_->Append(id, kept.bytes, kept.digest);
                        ++outcome_.rowsRead;
-                       screen_.Add(key.Bytes());
                    }));
     }
+    signedIds_ = order.isSigned;
     proc_.Step(run_line::kFindDuplicates, [&] {
         if (readingFailed) {
             if (!keys_) return;  // the key query's own failure is reported already
@@ -355,51 +362,47 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
     proc_.Step(run_line::kCloseKeyReader, [&] {
         keys_.reset();
         // Only the ids are needed from here on.
+        spool_.reset();
         screen_.Clear();
         detector_.ReleaseKeys();
     });
 }
 
-void DeduplicationRun::ConfirmRepeatedKeys() {
-    // The second reading, slice by slice again: only the keys whose hash repeated are compared
-    // exactly, and only they are kept meanwhile. The rows come in the order of their ids, so the
-    // ids of the later rows of each group are found in ascending order.
-    if (!keys_) {
-        throw app::Failure(QString::fromUtf16(db::kObjectClosedText));
+uint64_t DeduplicationRun::RowIdOrder::Next(const db::KeyCursor& row, const QString& column) {
+    isSigned = row.HoldsSignedIntegers(0);
+    const uint64_t id = isSigned ? static_cast<uint64_t>(row.SignedValue(0)) : row.UnsignedValue(0);
+    const bool ascending =
+        isSigned ? static_cast<int64_t>(id) > static_cast<int64_t>(previous) : id > previous;
+    if (any && !ascending) {
+        const auto text = [&](uint64_t value) {
+            return isSigned ? QString::number(static_cast<int64_t>(value)) : QString::number(value);
+        };
+        throw app::Failure(QStringLiteral("%1 holds %2 after %3")
+                               .arg(db::QuoteIdentifier(column), text(id), text(previous)));
     }
+    any = true;
+    previous = id;
+    return id;
+}
+
+void DeduplicationRun::ConfirmRepeatedKeys() {
+    // The second reading, from the spool: only the keys whose hash repeated are compared exactly,
+    // and only they are kept meanwhile. The rows come in the order of their ids, so the ids of the
+    // later rows of each group are found in ascending order.
     ids_.clear();
     try {
+        if (!spool_) throw app::Failure(QString::fromUtf16(db::kObjectClosedText));
         screen_.DropUnrepeated(yield_);
         detector_.Reserve(screen_.RepeatedCount());
-        keys_->Restart();
-        RowKey key;
-        bool first = true;
-        uint64_t previous = 0;
-        while (keys_->Fetch()) {
+        spool_->Rewind();
+        uint64_t id = 0;
+        std::string_view bytes;
+        bool digest = false;
+        while (spool_->Next(id, bytes, digest)) {
             YieldNow(yield_);
-            const db::KeyCursor& row = keys_->Row();
-            signedIds_ = row.HoldsSignedIntegers(0);
-            const uint64_t id =
-                signedIds_ ? static_cast<uint64_t>(row.SignedValue(0)) : row.UnsignedValue(0);
-            const bool ascending = signedIds_
-                                       ? static_cast<int64_t>(id) > static_cast<int64_t>(previous)
-                                       : id > previous;
-            if (!first && !ascending) {
-                throw app::Failure(QStringLiteral("%1 holds %2 after %3")
-                                       .arg(db::QuoteIdentifier(idColumn_))
-                                       .arg(signedIds_ ? QString::number(static_cast<int64_t>(id))
-                                                       : QString::number(id))
-                                       .arg(signedIds_
-                                                ? QString::number(static_cast<int64_t>(previous))
-                                                : QString::number(previous)));
-            }
-            first = false;
-            previous = id;
-            key.Clear();
-            for (int field = 1; field < row.FieldCount(); ++field) key.AppendField(row, field);
-            if (!screen_.Repeated(key.Bytes())) {
+            if (!screen_.Repeated(bytes)) {
                 detector_.AddUnrepeated();
-            } else if (detector_.Add(key.Bytes())) {
+            } else if (detector_.AddKept({bytes, digest})) {
                 ids_.push_back(id);
             }
         }

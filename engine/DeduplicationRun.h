@@ -13,6 +13,7 @@
 #include "db/RowSet.h"
 #include "engine/DuplicateFinder.h"
 #include "engine/KeySlices.h"
+#include "engine/KeySpool.h"
 #include "engine/RepeatScreen.h"
 #include "engine/RunInputs.h"
 #include "engine/SessionPins.h"
@@ -107,9 +108,19 @@ class DeduplicationRun {
     app::GuardedProcedure& proc_;
     YieldCallback yield_;
     std::shared_ptr<db::Connection> connection_;
+    // The row ids of the first reading come in ascending order, signed or not as the column is.
+    struct RowIdOrder {
+        bool isSigned = false;
+        bool any = false;
+        uint64_t previous = 0;
+        // The current row's id; throws when it does not come after the one before.
+        uint64_t Next(const db::KeyCursor& row, const QString& column);
+    };
+
     std::optional<KeySlices> keys_;
-    RepeatScreen screen_;         // the first reading of the keys
-    DuplicateDetector detector_;  // the second
+    std::optional<KeySpool> spool_;  // the first reading's ids and keys, for the second
+    RepeatScreen screen_;            // the first reading of the keys
+    DuplicateDetector detector_;     // the second
     // The column that tells the copied rows apart (the temporary column, or the chosen table's
     // primary key that the fast plan's copy keeps), and its values of the rows to delete, highest
     // first: 64-bit patterns of signed or unsigned numbers, as the column holds them.

@@ -16,17 +16,17 @@ void DuplicateDetector::CountRow() {
     ++rows_;
 }
 
-bool DuplicateDetector::Insert(std::string_view key) {
-    if (key.size() <= kExactKeyBytes) return seen_.Insert(key);
+DuplicateDetector::KeptKey DuplicateDetector::Keep(std::string_view key) {
+    if (key.size() <= kExactKeyBytes) return {key, false};
     digest_.reset();
     digest_.addData(QByteArrayView(key.data(), static_cast<qsizetype>(key.size())));
     const QByteArrayView digest = digest_.resultView();
-    return seenLong_.Insert({digest.data(), static_cast<size_t>(digest.size())});
+    return {{digest.data(), static_cast<size_t>(digest.size())}, true};
 }
 
-bool DuplicateDetector::Add(std::string_view key) {
+bool DuplicateDetector::AddKept(KeptKey key) {
     CountRow();
-    if (Insert(key)) return false;
+    if ((key.digest ? seenLong_ : seen_).Insert(key.bytes)) return false;
     positions_.push_back(static_cast<int32_t>(rows_));
     return true;
 }

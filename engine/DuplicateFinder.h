@@ -31,8 +31,18 @@ class DuplicateDetector {
         seen_.Reserve(keys);
         seenLong_.Reserve(keys);
     }
+    // A key as the detector keeps it: the key's own bytes, or the digest of a long key.
+    struct KeptKey {
+        std::string_view bytes;
+        bool digest = false;
+    };
+    // The kept form of `key`; a digest's bytes stay valid until the next call.
+    KeptKey Keep(std::string_view key);
+
     // Takes the key of the next row (positions count from 1). True when an earlier row had it.
-    bool Add(std::string_view key);
+    bool Add(std::string_view key) { return AddKept(Keep(key)); }
+    // The same for a key in its kept form.
+    bool AddKept(KeptKey key);
     // The same for a key given as text: equal exactly when the UTF-16 code units are equal.
     bool AddText(const QString& key);
     // Takes the next row when its key is known to have no equal (a RepeatScreen said so): the
@@ -55,9 +65,6 @@ class DuplicateDetector {
 
   private:
     void CountRow();
-    // Adds the key to the set of its kind; true when it was new.
-    bool Insert(std::string_view key);
-
     KeySet seen_;      // the short keys themselves
     KeySet seenLong_;  // the digests of the long keys
     QCryptographicHash digest_{QCryptographicHash::Blake2b_256};

@@ -24,16 +24,12 @@ KeySlices::KeySlices(std::shared_ptr<db::Connection> connection, Query query, in
       firstSliceRows_(firstSliceRows) {}
 
 void KeySlices::Open() {
-    Restart();
-    OpenSlice();
-}
-
-void KeySlices::Restart() {
     cursor_.reset();
     lastId_.clear();
     anyRead_ = false;
     asked_ = rowsInSlice_ = rowsRead_ = bytesRead_ = 0;
     ended_ = false;
+    OpenSlice();
 }
 
 int64_t KeySlices::NextSliceRows() const {

@@ -34,7 +34,7 @@ class KeySlices {
     KeySlices(std::shared_ptr<db::Connection> connection, Query query,
               int64_t sliceBytes = kSliceBytes, int64_t firstSliceRows = kFirstSliceRows);
 
-    // Sends the first slice. Throws DbError when it fails.
+    // Sends the first slice (again, when called again). Throws DbError when it fails.
     void Open();
     // Moves to the next row, sending the next slice when the current one is read through; false
     // past the last row. Throws DbError when a slice fails.
@@ -42,8 +42,6 @@ class KeySlices {
     // The current row: column 0 is the row id, the key fields follow.
     const db::KeyCursor& Row() const;
     int FieldCount() const;
-    // Goes back to before the first row: the next Fetch sends the first slice again.
-    void Restart();
 
     int SliceCount() const { return slices_; }
 

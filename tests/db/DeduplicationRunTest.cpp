@@ -178,7 +178,7 @@ TEST(DeduplicationRun, WorksWithBlanksBackticksAndNonAsciiLettersInNames) {
     EXPECT_TRUE(run.reports.isEmpty()) << run.reports.join("\n").toStdString();
     EXPECT_EQ(run.statements.value(7),
               tarnwick::test::FirstKeySlice(Scratch(run), u"`Straße ``x```, `ort, plz`"_s));
-    EXPECT_EQ(run.statements.value(11), "RENAME TABLE " + Scratch(run) + u" TO `Kunden 2 `` ü`;"_s);
+    EXPECT_EQ(run.statements.value(10), "RENAME TABLE " + Scratch(run) + u" TO `Kunden 2 `` ü`;"_s);
     EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM " + db::QuoteIdentifier(newTable) + ";"),
               (QStringList{u"Große|Köln"_s, u"Große|Kö"_s, u"東京|1"_s}));
 }
@@ -616,8 +616,8 @@ QStringList FirstOfEachGroup(const db::ConnectionSettings& db) {
 
 }  // namespace
 
-// Slices of a few rows each: every row is read once a reading, in order, each slice going on from
-// the last number of the one before; the rows kept are those of a single reading. The keys are
+// Slices of a few rows each: every row is read once, in order, each slice going on from the last
+// number of the one before; the rows kept are those of a single reading. The keys are
 // long (beyond the exact limit) and differ only in their last bytes; NULL and '' are equal.
 TEST(DeduplicationRun, KeysReadInManySlicesKeepTheRowsOfOneReading) {
     auto db = TestServer::FreshDatabaseForThisTest();
@@ -634,15 +634,12 @@ TEST(DeduplicationRun, KeysReadInManySlicesKeepTheRowsOfOneReading) {
     EXPECT_EQ(run.outcome.duplicatesRemoved, 3000 - kept.size());
 
     const QStringList slices = run.statements.filter("ORDER BY `" + kTemp + "` LIMIT");
-    ASSERT_EQ(slices.size() % 2, 0);
-    const QStringList first = slices.mid(0, slices.size() / 2);
-    EXPECT_GE(first.size(), 20);
-    EXPECT_EQ(slices.mid(slices.size() / 2), first) << "the second reading read other slices";
+    EXPECT_GE(slices.size(), 20);
     // Numbers run 1..3000, so each slice starts after the rows the slices before it asked for.
     const QRegularExpression form("(?:WHERE `" + kTemp + "` > (\\d+) )?ORDER BY `" + kTemp +
                                   "` LIMIT (\\d+);$");
     long asked = 0;
-    for (const QString& slice : first) {
+    for (const QString& slice : slices) {
         const auto match = form.match(slice);
         ASSERT_TRUE(match.hasMatch()) << slice.toStdString();
         EXPECT_EQ(match.captured(1).toLong(), asked) << slice.toStdString();

@@ -126,8 +126,8 @@ TEST(KeyCursor, ReadsLongValuesWhole) {
     EXPECT_FALSE(cursor.Fetch());
 }
 
-// The run reads its keys twice: the second reading comes from the driver's buffer and must give
-// the same rows, in blocks and row by row.
+// A second reading after Rewind comes from the driver's buffer and gives the same rows, in blocks
+// and row by row.
 TEST(KeyCursor, ReadsTheSameRowsAgainAfterRewind) {
     const auto settings = TestServer::FreshDatabaseForThisTest();
     auto connection = OpenConnection(settings);

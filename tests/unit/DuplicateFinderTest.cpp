@@ -5,6 +5,7 @@
 #include <random>
 
 #include "engine/DuplicateFinder.h"
+#include "engine/KeySpool.h"
 #include "tests/support/VectorItemList.h"
 
 using namespace tarnwick::engine;
@@ -188,4 +189,30 @@ TEST(DuplicateDetector, TellsLongKeysApartByEveryByteAndKeepsLittleOfThem) {
     EXPECT_EQ(detector.PositionsDescending(), (Positions{10, 9, 8, 7}));
     // Five long keys of up to 4 KB and one of 64 bytes: 64 bytes and five digests are kept.
     EXPECT_EQ(detector.DistinctKeyBytes(), kLimit + 5 * 32);
+}
+
+// The spool gives back every record as it was written, across its buffer's edges and for keys
+// longer than the buffer.
+TEST(KeySpool, GivesBackEveryRecordInOrder) {
+    tarnwick::engine::KeySpool spool;
+    std::vector<std::string> keys;
+    for (int i = 0; i < 200000; ++i)
+        keys.push_back(std::string(static_cast<size_t>(i % 97), 'a' + i % 26));
+    keys.push_back(std::string(3 << 20, 'z'));  // three times the buffer
+    keys.push_back("");
+    for (size_t i = 0; i < keys.size(); ++i) spool.Append(UINT64_MAX - i, keys[i], i % 3 == 0);
+    EXPECT_EQ(spool.Records(), static_cast<int64_t>(keys.size()));
+    for (int pass = 0; pass < 2; ++pass) {
+        spool.Rewind();
+        uint64_t id = 0;
+        std::string_view key;
+        bool digest = false;
+        for (size_t i = 0; i < keys.size(); ++i) {
+            ASSERT_TRUE(spool.Next(id, key, digest)) << i;
+            ASSERT_EQ(id, UINT64_MAX - i);
+            ASSERT_EQ(key, keys[i]) << i;
+            ASSERT_EQ(digest, i % 3 == 0);
+        }
+        EXPECT_FALSE(spool.Next(id, key, digest));
+    }
 }
