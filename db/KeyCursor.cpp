@@ -86,28 +86,26 @@ void KeyCursor::RequireColumn(int column) const {
     result_.ColumnName(column);  // range check
 }
 
-uint64_t KeyCursor::UnsignedValue(int column) const {
+const char* KeyCursor::IntegerBytes(int column, bool isSigned) const {
     RequireColumn(column);
     const QString& name = result_.Columns()[static_cast<size_t>(column)].name;
-    if (forms_[static_cast<size_t>(column)] != Form::Unsigned) {
-        throw DbError(QStringLiteral("Field %1 does not hold unsigned whole numbers").arg(name));
+    if (forms_[static_cast<size_t>(column)] != (isSigned ? Form::Signed : Form::Unsigned)) {
+        throw DbError(
+            QStringLiteral("Field %1 does not hold %2 whole numbers")
+                .arg(name, isSigned ? QStringLiteral("signed") : QStringLiteral("unsigned")));
     }
     size_t length = 0;
     const char* value = result_.ValueBytes(column, length);
     if (value == nullptr) throw DbError(QStringLiteral("Field %1 is NULL").arg(name));
-    return Load<uint64_t>(value);
+    return value;
+}
+
+uint64_t KeyCursor::UnsignedValue(int column) const {
+    return Load<uint64_t>(IntegerBytes(column, false));
 }
 
 int64_t KeyCursor::SignedValue(int column) const {
-    RequireColumn(column);
-    const QString& name = result_.Columns()[static_cast<size_t>(column)].name;
-    if (forms_[static_cast<size_t>(column)] != Form::Signed) {
-        throw DbError(QStringLiteral("Field %1 does not hold signed whole numbers").arg(name));
-    }
-    size_t length = 0;
-    const char* value = result_.ValueBytes(column, length);
-    if (value == nullptr) throw DbError(QStringLiteral("Field %1 is NULL").arg(name));
-    return Load<int64_t>(value);
+    return Load<int64_t>(IntegerBytes(column, true));
 }
 
 bool KeyCursor::HoldsIntegers(int column) const {

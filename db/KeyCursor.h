@@ -65,6 +65,8 @@ class KeyCursor {
     enum class Form { Signed, Unsigned, Float, Double, Bytes, Text };
 
     void RequireColumn(int column) const;
+    // The bytes of the current row's value of a column of whole numbers of the given sign.
+    const char* IntegerBytes(int column, bool isSigned) const;
 
     ResultReader result_;
     std::vector<Form> forms_;

@@ -41,8 +41,20 @@ void RepeatScreen::Reserve(size_t keys) {
 }
 
 void RepeatScreen::Add(std::string_view key) {
-    if ((size_ + 1) * 10 > capacity_ * 7) Grow();
-    const uint32_t hash = Hash31Of(key);
+    waiting_[waitingCount_++] = Hash31Of(key);
+    if (waitingCount_ == kWaiting) Settle();
+}
+
+void RepeatScreen::Settle() {
+    if (waitingCount_ == 0) return;
+    while ((size_ + waitingCount_) * 10 > capacity_ * 7) Grow();
+    const size_t mask = capacity_ - 1;
+    for (size_t k = 0; k < waitingCount_; ++k) __builtin_prefetch(&slots_[waiting_[k] & mask], 1);
+    for (size_t k = 0; k < waitingCount_; ++k) Place(waiting_[k]);
+    waitingCount_ = 0;
+}
+
+void RepeatScreen::Place(uint32_t hash) {
     const size_t mask = capacity_ - 1;
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
         uint32_t& slot = slots_[i];
@@ -59,7 +71,8 @@ void RepeatScreen::Add(std::string_view key) {
     }
 }
 
-bool RepeatScreen::Repeated(std::string_view key) const {
+bool RepeatScreen::Repeated(std::string_view key) {
+    Settle();
     if (capacity_ == 0) return false;
     const uint32_t hash = Hash31Of(key);
     const size_t mask = capacity_ - 1;
@@ -77,6 +90,7 @@ void RepeatScreen::Grow() {
 }
 
 void RepeatScreen::DropUnrepeated(const YieldCallback& yield) {
+    Settle();
     MoveInto(CapacityFor(repeated_), true, yield);
     size_ = repeated_;
 }
@@ -102,6 +116,7 @@ void RepeatScreen::MoveInto(size_t capacity, bool onlyRepeated, const YieldCallb
 }
 
 void RepeatScreen::Clear() {
+    waitingCount_ = 0;
     slots_.reset();
     capacity_ = 0;
     size_ = 0;

@@ -18,14 +18,23 @@ class RepeatScreen {
     // Makes room for `keys` distinct keys at once, so that no Add has to move the table. The room
     // is zeroed memory that the system maps as the slots are first written.
     void Reserve(size_t keys);
+    // Adds a key. A few keys wait and are placed together, their slots asked of memory first:
+    // the slots of a large table lie far apart, and fetching several at once hides most of the
+    // wait for each. Every question below places the waiting keys first.
     void Add(std::string_view key);
 
     // True when some hash came more than once (without that, no key has an equal).
-    bool AnyRepeated() const { return repeated_ > 0; }
+    bool AnyRepeated() {
+        Settle();
+        return repeated_ > 0;
+    }
     // The hashes that came more than once.
-    size_t RepeatedCount() const { return repeated_; }
+    size_t RepeatedCount() {
+        Settle();
+        return repeated_;
+    }
     // True when the key's hash came more than once; always true for a key that has an equal.
-    bool Repeated(std::string_view key) const;
+    bool Repeated(std::string_view key);
 
     // Forgets the hashes that came once, after the last Add: Repeated answers as before, from a
     // table only as large as the repeated hashes need (small enough, when few keys repeat, to stay
@@ -43,6 +52,10 @@ class RepeatScreen {
     };
     using Slots = std::unique_ptr<uint32_t[], FreeDeleter>;
 
+    static constexpr size_t kWaiting = 16;
+
+    void Settle();
+    void Place(uint32_t hash);
     void Grow();
     void MoveInto(size_t capacity, bool onlyRepeated, const YieldCallback& yield);
 
@@ -50,6 +63,8 @@ class RepeatScreen {
     size_t capacity_ = 0;
     size_t size_ = 0;
     size_t repeated_ = 0;
+    uint32_t waiting_[kWaiting] = {};  // the hashes of keys added but not placed yet
+    size_t waitingCount_ = 0;
 };
 
 }  // namespace tarnwick::engine

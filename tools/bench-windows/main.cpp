@@ -89,12 +89,16 @@ int RunMode(const Options& options) {
 
     // Which statement was last sent when the largest stall began, for the notes.
     std::vector<std::pair<Clock::time_point, QString>> sent;
-    // The peak until the Preview is sent is that of the key reading.
+    // The peak until the Preview is sent is that of the key reading; so is the largest stall
+    // until then (the copy, the keys, the deletes, the swap).
     double peakBeforePreview = -1;
+    double stallBeforePreview = -1;
     db::StatementObserverScope sentLog([&](const QString& statement) {
         sent.emplace_back(Clock::now(), statement.left(60));
-        if (statement == engine::PreviewQuery(options.newTable))
+        if (statement == engine::PreviewQuery(options.newTable)) {
             peakBeforePreview = tools::PeakResidentMb();
+            stallBeforePreview = stalls.MaxGapMs();
+        }
     });
 
     std::fprintf(stderr, "# before Finish: %.0f MB resident\n", tools::ResidentMb());
@@ -141,6 +145,8 @@ int RunMode(const Options& options) {
                  Grid(driver.FieldPage()).model()->rowCount(), backPaint);
 
     Line("max_ui_stall_ms", stalls.MaxGapMs());
+    Line("max_ui_stall_ms_keys", stallBeforePreview);
+    Line("peak_rss_mb_keys", peakBeforePreview);
     Line("peak_rss_mb_finish", peakFinish);
     Line("peak_rss_mb_back", peakBack);
     Line("first_paint_ms", firstPaint);

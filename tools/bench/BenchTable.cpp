@@ -7,6 +7,17 @@
 #include "db/RowSet.h"
 
 namespace tarnwick::bench {
+namespace {
+
+// Each row's seq and k, the number of the row it repeats: about 30% of rows (seq > 10 ending in
+// 0, 1 or 2) repeat an earlier row's k (which ends in 5), the others are their own.
+QString RepeatedNumbers(long rows) {
+    return "SELECT seq, IF(seq > 10 AND seq % 10 < 3, ((seq * 7919) % (seq - 10) + 1) DIV 10 * 10 "
+           "+ 5, seq) AS k FROM seq_1_to_" +
+           QString::number(rows);
+}
+
+}  // namespace
 
 void CreateTable(db::Connection& connection, const QString& table, long rows) {
     const QString name = db::QuoteIdentifier(table);
@@ -17,9 +28,8 @@ void CreateTable(db::Connection& connection, const QString& table, long rows) {
     connection.Execute(
         "INSERT INTO " + name +
         " (name, city, amount, note) SELECT CONCAT('name ', k), CONCAT('city ', k % 997), "
-        "(k % 100000) / 100, CONCAT('note for row ', seq) FROM (SELECT seq, IF(seq > 10 AND "
-        "seq % 10 < 3, ((seq * 7919) % (seq - 10) + 1) DIV 10 * 10 + 5, seq) AS k FROM seq_1_to_" +
-        QString::number(rows) + ") s;");
+        "(k % 100000) / 100, CONCAT('note for row ', seq) FROM (" +
+        RepeatedNumbers(rows) + ") s;");
     connection.Execute("CREATE INDEX name_city ON " + name + " (name, city);");
 }
 
@@ -38,10 +48,8 @@ void CreateWideTable(db::Connection& connection, const QString& table, long rows
         "INSERT INTO " + name +
         " (name, body, amount) SELECT CONCAT('name ', g), IF(g % 2 = 0, CONCAT(REPEAT(SHA2(g, "
         "256), 17), SHA2(k, 256), REPEAT(SHA2(g, 256), 14)), CONCAT(SHA2(k, 256), REPEAT(SHA2(g, "
-        "256), 31))), (k % 100000) / 100 FROM (SELECT k, k DIV 20 AS g FROM (SELECT IF(seq > 10 "
-        "AND seq % 10 < 3, ((seq * 7919) % (seq - 10) + 1) DIV 10 * 10 + 5, seq) AS k FROM "
-        "seq_1_to_" +
-        QString::number(rows) + ") s) grouped;");
+        "256), 31))), (k % 100000) / 100 FROM (SELECT k, k DIV 20 AS g FROM (" +
+        RepeatedNumbers(rows) + ") s) grouped;");
 }
 
 QString Fingerprint(db::Connection& connection, const QString& table) {
