@@ -354,7 +354,12 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
                                    .arg(outcome_.rowsRead)
                                    .arg(outcome_.rowsCopied));
         }
-        if (screen_.AnyRepeated()) ConfirmRepeatedKeys();
+        if (screen_.AnyRepeated()) {
+            // At most the rows whose hash came before repeat a row: room for their ids at once.
+            const auto rows = static_cast<size_t>(outcome_.rowsRead);
+            ids_.reserve(rows - std::min(rows, screen_.DistinctCount()));
+            ConfirmRepeatedKeys();
+        }
         std::reverse(ids_.begin(), ids_.end());  // highest first
         outcome_.duplicatesFound = static_cast<int64_t>(ids_.size());
         progress_.keysTrusted = true;
@@ -362,6 +367,7 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
     proc_.Step(run_line::kCloseKeyReader, [&] {
         keys_.reset();
         // Only the ids are needed from here on.
+        if (spool_) spool_->Release(yield_);
         spool_.reset();
         screen_.Clear();
         detector_.ReleaseKeys();

@@ -1,5 +1,6 @@
 #include "engine/KeySpool.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -98,6 +99,16 @@ bool KeySpool::Next(uint64_t& id, std::string_view& key, bool& digest) {
     key = std::string_view(from + sizeof id + headBytes, length);
     at_ += recordBytes;
     return true;
+}
+
+void KeySpool::Release(const YieldCallback& yield) {
+    constexpr qint64 kPart = qint64{64} << 20;
+    buffer_ = {};
+    for (qint64 size = file_->size(); size > 0; size -= kPart) {
+        if (!file_->resize(std::max<qint64>(0, size - kPart))) break;  // closing frees the rest
+        YieldNow(yield);
+    }
+    file_->close();
 }
 
 }  // namespace tarnwick::engine

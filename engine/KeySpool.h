@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/YieldCallback.h"
+
 namespace tarnwick::engine {
 
 // The keys of the first reading, kept in a temporary file for the second: each row's id and its
@@ -29,6 +31,10 @@ class KeySpool {
     bool Next(uint64_t& id, std::string_view& key, bool& digest);
 
     int64_t Records() const { return records_; }
+
+    // Gives the file's space back from its end in parts, yielding between them, and closes it: a
+    // file of a gigabyte given back at once would hold the caller for a tenth of a second.
+    void Release(const YieldCallback& yield);
 
   private:
     void Flush();

@@ -1,5 +1,8 @@
 #include "engine/RepeatScreen.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <new>
@@ -27,6 +30,15 @@ size_t CapacityFor(size_t keys) {
 uint32_t Hash31Of(std::string_view key) {
     const auto hash = static_cast<uint32_t>(HashBytes(key) >> 33);
     return hash != 0 ? hash : 1;
+}
+
+// Gives the whole pages inside a moved part back to the system at once, so that freeing a table of
+// hundreds of megabytes afterwards does not hold the caller in one piece.
+void ReleasePages(void* part, size_t bytes) {
+    const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto begin = (reinterpret_cast<uintptr_t>(part) + page - 1) / page * page;
+    const auto end = (reinterpret_cast<uintptr_t>(part) + bytes) / page * page;
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
 }
 
 }  // namespace
@@ -111,6 +123,7 @@ void RepeatScreen::MoveInto(size_t capacity, bool onlyRepeated, const YieldCallb
                 if ((part[j] & 1) == 0) part[j] = 0;
         }
         MoveSlots(part, count, slots_.get(), capacity_, 1);
+        ReleasePages(part, count * sizeof(uint32_t));
         YieldNow(yield);
     }
 }

@@ -28,6 +28,12 @@ class RepeatScreen {
         Settle();
         return repeated_ > 0;
     }
+    // The distinct hashes placed (before DropUnrepeated): the rows added less this many is the
+    // most rows that can repeat an earlier row.
+    size_t DistinctCount() {
+        Settle();
+        return size_;
+    }
     // The hashes that came more than once.
     size_t RepeatedCount() {
         Settle();

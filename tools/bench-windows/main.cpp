@@ -93,11 +93,13 @@ int RunMode(const Options& options) {
     // until then (the copy, the keys, the deletes, the swap).
     double peakBeforePreview = -1;
     double stallBeforePreview = -1;
+    Clock::time_point stallBeforePreviewStart;
     db::StatementObserverScope sentLog([&](const QString& statement) {
         sent.emplace_back(Clock::now(), statement.left(60));
         if (statement == engine::PreviewQuery(options.newTable)) {
             peakBeforePreview = tools::PeakResidentMb();
             stallBeforePreview = stalls.MaxGapMs();
+            stallBeforePreviewStart = stalls.MaxGapStart();
         }
     });
 
@@ -122,13 +124,18 @@ int RunMode(const Options& options) {
             .toUtf8()
             .constData());
 
-    QString before = QStringLiteral("(none)");
-    for (const auto& [at, statement] : sent)
-        if (at <= stalls.MaxGapStart()) before = statement;
-    std::fprintf(stderr,
-                 "# the largest stall began %.0f ms after Finish was pressed; last sent: %s\n",
-                 tools::MillisecondsBetween(finishPressed, stalls.MaxGapStart()),
-                 before.toUtf8().constData());
+    const auto describeStall = [&](const char* which, Clock::time_point start) {
+        QString before = QStringLiteral("(none)");
+        for (const auto& [at, statement] : sent)
+            if (at <= start) before = statement;
+        std::fprintf(stderr,
+                     "# the largest stall%s began %.0f ms after Finish was pressed; last "
+                     "sent: %s\n",
+                     which, tools::MillisecondsBetween(finishPressed, start),
+                     before.toUtf8().constData());
+    };
+    describeStall("", stalls.MaxGapStart());
+    describeStall(" before the Preview", stallBeforePreviewStart);
     std::fprintf(stderr, "# the result grid painted %.0f ms after Finish returned\n",
                  tools::MillisecondsBetween(finishReturned, resultGrid.PaintedAt()));
 
