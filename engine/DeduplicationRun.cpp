@@ -360,7 +360,6 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
             ids_.reserve(rows - std::min(rows, screen_.DistinctCount()));
             ConfirmRepeatedKeys();
         }
-        std::reverse(ids_.begin(), ids_.end());  // highest first
         outcome_.duplicatesFound = static_cast<int64_t>(ids_.size());
         progress_.keysTrusted = true;
     });
@@ -434,14 +433,18 @@ void DeduplicationRun::DeleteDuplicates(const RunInputs& inputs) {
     const uint64_t packet =
         session_ ? session_->Number(QStringLiteral("max_allowed_packet"), 0) : 0;
     const uint64_t maxBytes = packet > 2 * kPacketMargin ? packet - kPacketMargin : 1024;
-    size_t next = 0;
+    // The ids are ascending; each batch takes the highest of those left, highest first.
+    size_t left = ids_.size();
+    std::vector<uint64_t> batch;
     // After the connection is lost, no further delete is sent: each would only fail in turn.
     while (proc_.LoopTest(run_line::kDeleteLoop,
-                          [&] { return next < ids_.size() && !outcome_.connectionLost; })) {
-        const std::span<const uint64_t> rest = std::span<const uint64_t>(ids_).subspan(next);
-        const std::span<const uint64_t> batch = rest.first(
-            DeleteBatchLength(inputs.newTableName, idColumn_, rest, signedIds_, maxBytes));
-        next += batch.size();
+                          [&] { return left > 0 && !outcome_.connectionLost; })) {
+        const size_t most = std::min(left, static_cast<size_t>(kDeleteBatchSize));
+        batch.assign(ids_.rbegin() + static_cast<ptrdiff_t>(ids_.size() - left),
+                     ids_.rbegin() + static_cast<ptrdiff_t>(ids_.size() - left + most));
+        batch.resize(
+            DeleteBatchLength(inputs.newTableName, idColumn_, batch, signedIds_, maxBytes));
+        left -= batch.size();
         proc_.Step(run_line::kDeleteYield, [&] { YieldNow(yield_); });
         proc_.Step(run_line::kDelete, [&] {
             try {

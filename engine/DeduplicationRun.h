@@ -122,8 +122,9 @@ class DeduplicationRun {
     RepeatScreen screen_;            // the first reading of the keys
     DuplicateDetector detector_;     // the second
     // The column that tells the copied rows apart (the temporary column, or the chosen table's
-    // primary key that the fast plan's copy keeps), and its values of the rows to delete, highest
-    // first: 64-bit patterns of signed or unsigned numbers, as the column holds them.
+    // primary key that the fast plan's copy keeps), and its values of the rows to delete, in
+    // ascending order (the deletes take them highest first): 64-bit patterns of signed or
+    // unsigned numbers, as the column holds them.
     QString idColumn_;
     std::vector<uint64_t> ids_;
     bool signedIds_ = false;

@@ -95,6 +95,12 @@ KeySet::LargeMemory KeySet::AllocateLarge(size_t bytes) {
     return memory;
 }
 
+KeySet::LargeMemory KeySet::AllocateZeroed(size_t bytes) {
+    LargeMemory memory(static_cast<char*>(std::calloc(bytes, 1)));
+    if (!memory) throw std::bad_alloc();
+    return memory;
+}
+
 bool KeySet::Insert(std::string_view key) {
     if ((size_ + 1) * 10 > capacity_ * 7) Grow();
     const uint64_t hash = Hash32Of(key);
@@ -160,9 +166,8 @@ void KeySet::MoveTo(size_t capacity) {
     const size_t oldCapacity = capacity_;
     const LargeMemory old = std::move(slots_);
     capacity_ = capacity;
-    slots_ = AllocateLarge(capacity_ * sizeof(uint64_t));
+    slots_ = AllocateZeroed(capacity_ * sizeof(uint64_t));
     uint64_t* slots = Slots();
-    std::memset(slots, 0, capacity_ * sizeof(uint64_t));
     MoveSlots(reinterpret_cast<const uint64_t*>(old.get()), oldCapacity, slots, capacity_, 32);
 }
 

@@ -35,6 +35,9 @@ class KeySet {
     // then maps 2 MiB instead of 4 KiB (faults are most of the cost of fresh memory).
     using LargeMemory = std::unique_ptr<char[], FreeDeleter>;
     static LargeMemory AllocateLarge(size_t bytes);
+    // Zeroed memory for the slots: a large table's pages are zeroed by the system as they are
+    // first touched, so that making room for millions of keys holds nobody up at once.
+    static LargeMemory AllocateZeroed(size_t bytes);
 
     uint64_t* Slots() const { return reinterpret_cast<uint64_t*>(slots_.get()); }
     std::string_view KeyAt(uint32_t place) const;
