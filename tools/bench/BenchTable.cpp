@@ -17,14 +17,22 @@ QString RepeatedNumbers(long rows) {
            QString::number(rows);
 }
 
+// Drops a table of the name and creates it anew with `definition` (the columns in parentheses and
+// any table options); returns the quoted name.
+QString Recreate(db::Connection& connection, const QString& table, const QString& definition) {
+    const QString name = db::QuoteIdentifier(table);
+    connection.Execute("DROP TABLE IF EXISTS " + name + ";");
+    connection.Execute("CREATE TABLE " + name + " " + definition + ";");
+    return name;
+}
+
 }  // namespace
 
 void CreateTable(db::Connection& connection, const QString& table, long rows) {
-    const QString name = db::QuoteIdentifier(table);
-    connection.Execute("DROP TABLE IF EXISTS " + name + ";");
-    connection.Execute("CREATE TABLE " + name +
-                       " (id INT AUTO_INCREMENT PRIMARY KEY, name VARCHAR(40), city VARCHAR(40), "
-                       "amount DECIMAL(10,2), note VARCHAR(100));");
+    const QString name =
+        Recreate(connection, table,
+                 "(id INT AUTO_INCREMENT PRIMARY KEY, name VARCHAR(40), city VARCHAR(40), "
+                 "amount DECIMAL(10,2), note VARCHAR(100))");
     connection.Execute(
         "INSERT INTO " + name +
         " (name, city, amount, note) SELECT CONCAT('name ', k), CONCAT('city ', k % 997), "
@@ -34,11 +42,10 @@ void CreateTable(db::Connection& connection, const QString& table, long rows) {
 }
 
 void CreateWideTable(db::Connection& connection, const QString& table, long rows) {
-    const QString name = db::QuoteIdentifier(table);
-    connection.Execute("DROP TABLE IF EXISTS " + name + ";");
-    connection.Execute("CREATE TABLE " + name +
-                       " (id INT AUTO_INCREMENT PRIMARY KEY, name VARCHAR(40), body TEXT, "
-                       "amount DECIMAL(10,2)) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin;");
+    const QString name =
+        Recreate(connection, table,
+                 "(id INT AUTO_INCREMENT PRIMARY KEY, name VARCHAR(40), body TEXT, amount "
+                 "DECIMAL(10,2)) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin");
     // k is the number of the row repeated, as in CreateTable; the name is that of k's group of
     // 20 numbers, g. In an even group the bodies share their first 1088 bytes and differ only
     // after them; in an odd one they differ from the first byte. A repeated k ends in 5, so an
