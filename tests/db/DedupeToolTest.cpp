@@ -233,7 +233,8 @@ TEST(DedupeTool, AWriterDuringTheCopyNeitherWaitsItOutNorFailsAndTheCopyIsConsis
     const auto copying = [&] {
         return tarnwick::db::OpenRowSet(writer,
                                         "SELECT COUNT(*) FROM information_schema.PROCESSLIST "
-                                        "WHERE INFO LIKE 'CREATE TABLE `tarnwick_scratch_%'")
+                                        "WHERE DB = DATABASE() AND INFO LIKE "
+                                        "'CREATE TABLE `tarnwick_scratch_%'")
                    ->ValueAt(0, 0) == "1";
     };
 
