@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QPointer>
+#include <algorithm>
 #include <limits>
 
 #include "db/DbError.h"
@@ -9,7 +10,8 @@
 
 namespace tarnwick::db {
 
-RowSetModel::RowSetModel(QObject* parent) : QAbstractTableModel(parent) {
+RowSetModel::RowSetModel(QObject* parent, int rowsPerPart)
+    : QAbstractTableModel(parent), rowsPerPart_(std::max(rowsPerPart, 1)) {
     nullFont_.setItalic(true);
 }
 
@@ -21,6 +23,7 @@ void RowSetModel::SetBaseFont(const QFont& font) {
 void RowSetModel::SetRowSet(std::shared_ptr<RowSet> rowSet) {
     beginResetModel();
     rowSet_ = std::move(rowSet);
+    toldRows_ = std::min(AllRows(), rowsPerPart_);
     endResetModel();
 }
 
@@ -28,11 +31,28 @@ bool RowSetModel::Shows() const {
     return rowSet_ && rowSet_->IsOpen();
 }
 
-int RowSetModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid() || !Shows()) return 0;
+int RowSetModel::AllRows() const {
+    if (!Shows()) return 0;
     // A view counts rows in int; a larger result shows its first rows.
     const long count = rowSet_->RecordCount();
     return static_cast<int>(std::min<long>(count, std::numeric_limits<int>::max()));
+}
+
+int RowSetModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() || !Shows()) return 0;
+    return toldRows_;
+}
+
+bool RowSetModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && toldRows_ < AllRows();
+}
+
+void RowSetModel::fetchMore(const QModelIndex& parent) {
+    if (!canFetchMore(parent)) return;
+    const int more = std::min(AllRows() - toldRows_, rowsPerPart_);
+    beginInsertRows({}, toldRows_, toldRows_ + more - 1);
+    toldRows_ += more;
+    endInsertRows();
 }
 
 int RowSetModel::columnCount(const QModelIndex& parent) const {

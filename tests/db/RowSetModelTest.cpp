@@ -3,7 +3,10 @@
 #include <QAbstractItemModelTester>
 #include <QColor>
 #include <QFont>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
 #include <QTimer>
 
 #include "db/Connection.h"
@@ -81,4 +84,45 @@ TEST(RowSetModel, ShowsEveryRowOfALargeResultAndWaitsWhileItsConnectionWorks) {
     EXPECT_EQ(firstWhileBusy.toString(), "1");
     EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(model.data(model.index(100000, 0)).toString(), "100001");
+}
+
+// A view is told of a large result a part at a time: each time it scrolls to the last row it
+// knows, or the keyboard takes it there, it learns of the next part, until it has every row.
+TEST(RowSetModel, AViewLearnsOfALargeResultAPartAtATimeAsItScrollsToTheEnd) {
+    const db::ConnectionSettings login = TestServer::FreshDatabaseForThisTest();
+    auto connection = db::OpenConnection(login);
+    auto rows = db::OpenRowSet(connection, "SELECT seq FROM seq_1_to_2500;");
+    db::RowSetModel model(nullptr, 1000);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QTableView view;
+    view.setModel(&model);
+    view.resize(300, 200);
+    view.show();
+
+    model.SetRowSet(rows);
+    EXPECT_EQ(model.rowCount(), 1000);
+    EXPECT_TRUE(model.canFetchMore({}));
+    EXPECT_FALSE(model.canFetchMore(model.index(0, 0)));
+
+    view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
+    EXPECT_EQ(model.rowCount(), 2000);
+    view.setCurrentIndex(model.index(0, 0));
+    QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(model.rowCount(), 2500);
+    EXPECT_FALSE(model.canFetchMore({}));
+    EXPECT_EQ(model.data(model.index(2499, 0)).toString(), "2500");
+    ASSERT_EQ(inserted.count(), 2);
+    EXPECT_EQ(inserted[0][1].toInt(), 1000);
+    EXPECT_EQ(inserted[0][2].toInt(), 1999);
+    EXPECT_EQ(inserted[1][1].toInt(), 2000);
+    EXPECT_EQ(inserted[1][2].toInt(), 2499);
+
+    // Binding again starts again from the first part; a result of one part is told whole.
+    model.SetRowSet(rows);
+    EXPECT_EQ(model.rowCount(), 1000);
+    model.SetRowSet(db::OpenRowSet(connection, "SELECT seq FROM seq_1_to_1000;"));
+    EXPECT_EQ(model.rowCount(), 1000);
+    EXPECT_FALSE(model.canFetchMore({}));
+    model.SetRowSet(nullptr);
+    EXPECT_FALSE(model.canFetchMore({}));
 }
