@@ -398,7 +398,7 @@ void DeduplicationRun::ConfirmRepeatedKeys() {
     try {
         if (!spool_) throw app::Failure(QString::fromUtf16(db::kObjectClosedText));
         screen_.DropUnrepeated(yield_);
-        detector_.Reserve(screen_.RepeatedCount());
+        detector_.Reserve(screen_.RepeatedKeysRoom());
         spool_->Rewind();
         uint64_t id = 0;
         std::string_view bytes;

@@ -24,11 +24,15 @@ DuplicateDetector::KeptKey DuplicateDetector::Keep(std::string_view key) {
     return {{digest.data(), static_cast<size_t>(digest.size())}, true};
 }
 
-bool DuplicateDetector::AddKept(KeptKey key) {
-    CountRow();
-    if ((key.digest ? seenLong_ : seen_).Insert(key.bytes)) return false;
+bool DuplicateDetector::Add(std::string_view key) {
+    if (!AddKept(Keep(key))) return false;
     positions_.push_back(static_cast<int32_t>(rows_));
     return true;
+}
+
+bool DuplicateDetector::AddKept(KeptKey key) {
+    CountRow();
+    return !(key.digest ? seenLong_ : seen_).Insert(key.bytes);
 }
 
 bool DuplicateDetector::AddText(const QString& key) {

@@ -39,9 +39,12 @@ class DuplicateDetector {
     // The kept form of `key`; a digest's bytes stay valid until the next call.
     KeptKey Keep(std::string_view key);
 
-    // Takes the key of the next row (positions count from 1). True when an earlier row had it.
-    bool Add(std::string_view key) { return AddKept(Keep(key)); }
-    // The same for a key in its kept form.
+    // Takes the key of the next row (positions count from 1). True when an earlier row had it;
+    // the row's position is then recorded.
+    bool Add(std::string_view key);
+    // The same for a key in its kept form, except that no position is recorded: a caller that
+    // reads millions of rows keeps what it needs of the later rows itself, in room it makes at
+    // once (a list of positions that grows by doubling would copy tens of megabytes in one go).
     bool AddKept(KeptKey key);
     // The same for a key given as text: equal exactly when the UTF-16 code units are equal.
     bool AddText(const QString& key);
@@ -50,6 +53,7 @@ class DuplicateDetector {
     void AddUnrepeated() { CountRow(); }
 
     int64_t RowCount() const { return rows_; }
+    // The positions recorded by Add and AddText.
     int64_t DuplicateCount() const { return static_cast<int64_t>(positions_.size()); }
     // The bytes of the distinct keys seen (until ReleaseKeys).
     size_t DistinctKeyBytes() const { return seen_.KeyBytes() + seenLong_.KeyBytes(); }

@@ -103,8 +103,15 @@ void RepeatScreen::Grow() {
 
 void RepeatScreen::DropUnrepeated(const YieldCallback& yield) {
     Settle();
+    distinctBeforeDrop_ = size_;
     MoveInto(CapacityFor(repeated_), true, yield);
     size_ = repeated_;
+}
+
+size_t RepeatScreen::RepeatedKeysRoom() const {
+    // Among n distinct keys, about n * n / 2^31 share their 31-bit hash with another.
+    const uint64_t n = distinctBeforeDrop_;
+    return repeated_ + static_cast<size_t>(2 * (n * n >> 31)) + 1024;
 }
 
 void RepeatScreen::MoveInto(size_t capacity, bool onlyRepeated, const YieldCallback& yield) {
@@ -134,6 +141,7 @@ void RepeatScreen::Clear() {
     capacity_ = 0;
     size_ = 0;
     repeated_ = 0;
+    distinctBeforeDrop_ = 0;
 }
 
 }  // namespace tarnwick::engine

@@ -39,6 +39,11 @@ class RepeatScreen {
         Settle();
         return repeated_;
     }
+    // Room enough for the distinct keys whose hash came more than once: one per repeated hash,
+    // plus those that share a hash with a different key by chance (twice as many as expected),
+    // so that an exact set made for them at once does not have to grow. Valid after
+    // DropUnrepeated.
+    size_t RepeatedKeysRoom() const;
     // True when the key's hash came more than once; always true for a key that has an equal.
     bool Repeated(std::string_view key);
 
@@ -69,6 +74,7 @@ class RepeatScreen {
     size_t capacity_ = 0;
     size_t size_ = 0;
     size_t repeated_ = 0;
+    size_t distinctBeforeDrop_ = 0;
     uint32_t waiting_[kWaiting] = {};  // the hashes of keys added but not placed yet
     size_t waitingCount_ = 0;
 };

@@ -109,6 +109,12 @@ TEST(DuplicateDetector, StreamsKeysAndCountsRows) {
     EXPECT_EQ(detector.RowCount(), 5);
     EXPECT_EQ(detector.DuplicateCount(), 3);
     EXPECT_EQ(detector.PositionsDescending(), (Positions{5, 4, 3}));
+
+    // A key in its kept form is answered alike, but its position is the caller's to keep.
+    EXPECT_TRUE(detector.AddKept(detector.Keep("b")));
+    EXPECT_FALSE(detector.AddKept(detector.Keep("c")));
+    EXPECT_EQ(detector.RowCount(), 7);
+    EXPECT_EQ(detector.DuplicateCount(), 3);
 }
 
 TEST(RemoveItemsFoundIn, RemovesEveryOccurrenceExactlyAndKeepsOrder) {

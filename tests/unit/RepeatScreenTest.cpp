@@ -103,3 +103,19 @@ TEST(RepeatScreen, AReservedScreenAnswersAlikeAndShrinksInPartsWithYields) {
         EXPECT_EQ(reserved.Repeated(key), grown.Repeated(key)) << key;
     }
 }
+
+// Among millions of distinct keys thousands share 31 bits of hash by chance, and each of them
+// passes the screen: the room offered for the second reading's exact set covers them too.
+TEST(RepeatScreen, TheRoomForRepeatedKeysCoversTheKeysThatShareAHashByChance) {
+    constexpr int kKeys = 3000000;
+    const auto key = [](int i) { return "distinct key " + std::to_string(i); };
+    RepeatScreen screen;
+    screen.Reserve(kKeys);
+    for (int i = 0; i < kKeys; ++i) screen.Add(key(i));
+    screen.DropUnrepeated();
+    size_t passed = 0;
+    for (int i = 0; i < kKeys; ++i) passed += screen.Repeated(key(i)) ? 1 : 0;
+    EXPECT_GT(passed, 2048u) << "too few collisions: the test misses its point";
+    EXPECT_LE(passed, screen.RepeatedKeysRoom());
+    EXPECT_LT(screen.RepeatedKeysRoom(), 4 * passed);
+}

@@ -129,9 +129,10 @@ int RunMode(const Options& options) {
         for (const auto& [at, statement] : sent)
             if (at <= start) before = statement;
         std::fprintf(stderr,
-                     "# the largest stall%s began %.0f ms after Finish was pressed; last "
-                     "sent: %s\n",
+                     "# the largest stall%s began %.0f ms after Finish was pressed (at %.0f ms "
+                     "of the monotonic clock, to compare with other probes); last sent: %s\n",
                      which, tools::MillisecondsBetween(finishPressed, start),
+                     tools::MillisecondsBetween(Clock::time_point(), start),
                      before.toUtf8().constData());
     };
     describeStall("", stalls.MaxGapStart());
