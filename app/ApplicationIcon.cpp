@@ -1,6 +1,6 @@
 #include "app/ApplicationIcon.h"
 
-#include "app/FailureDescription.h"
+#include "app/core/FailureDescription.h"
 
 namespace tarnwick::app {
 

@@ -1,6 +1,6 @@
 #include "app/ApplicationTitle.h"
 
-#include "app/MessageBoxService.h"
+#include "app/core/MessageBoxService.h"
 
 namespace tarnwick::app {
 namespace {

@@ -6,7 +6,7 @@
 #include <QPixmap>
 #include <QtEndian>
 
-#include "app/FailureDescription.h"
+#include "app/core/FailureDescription.h"
 
 namespace tarnwick::app {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MessageBoxService.h"
+#include "app/core/MessageBoxService.h"
 
 namespace tarnwick::app {
 

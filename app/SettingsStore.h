@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "app/FailureDescription.h"
+#include "app/core/FailureDescription.h"
 
 namespace tarnwick::app {
 

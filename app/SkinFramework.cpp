@@ -6,8 +6,8 @@
 #include <QWidget>
 
 #include "app/ApplicationFolder.h"
-#include "app/FailureDescription.h"
 #include "app/SystemColours.h"
+#include "app/core/FailureDescription.h"
 
 namespace tarnwick::app {
 namespace {

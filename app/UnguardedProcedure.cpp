@@ -1,9 +1,9 @@
 #include "app/UnguardedProcedure.h"
 
-#include "app/ErrorReport.h"
-#include "app/FailureDescription.h"
-#include "app/MessageBoxService.h"
 #include "app/ProgramEnd.h"
+#include "app/core/ErrorReport.h"
+#include "app/core/FailureDescription.h"
+#include "app/core/MessageBoxService.h"
 
 namespace tarnwick::app {
 

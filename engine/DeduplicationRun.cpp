@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <span>
 
-#include "app/FailureDescription.h"
+#include "app/core/FailureDescription.h"
+#include "app/core/Require.h"
 #include "db/DbError.h"
 #include "db/Identifier.h"
 #include "engine/KeyFieldList.h"
@@ -14,6 +15,8 @@
 #include "engine/WorkingConnection.h"
 
 namespace tarnwick::engine {
+
+using app::Require;
 namespace {
 
 QString TemporaryColumn() {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/GuardedProcedure.h"
+#include "app/core/GuardedProcedure.h"
 #include "db/Connection.h"
 #include "db/ConnectionSettings.h"
 #include "db/RowSet.h"

@@ -1,6 +1,6 @@
 #include "engine/KeyFieldList.h"
 
-#include "app/FailureDescription.h"
+#include "app/core/FailureDescription.h"
 #include "db/Identifier.h"
 
 namespace tarnwick::engine {

@@ -1,9 +1,12 @@
 #include "engine/WorkingConnection.h"
 
-#include "app/GuardedProcedure.h"
+#include "app/core/GuardedProcedure.h"
+#include "app/core/Require.h"
 #include "db/Connection.h"
 
 namespace tarnwick::engine {
+
+using app::Require;
 
 void OpenWorkingConnection(app::GuardedProcedure& proc, int firstLine,
                            const std::shared_ptr<db::Connection>& connection,

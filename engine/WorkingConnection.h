@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "app/FailureDescription.h"
 #include "db/ConnectionSettings.h"
 
 namespace tarnwick::app {
@@ -13,14 +12,6 @@ class Connection;
 }
 
 namespace tarnwick::engine {
-
-// The object behind a pointer that a procedure's earlier step should have created. Throws
-// Failure when that step failed, so the later step is reported instead of crashing.
-template <class Object>
-Object& Require(const std::shared_ptr<Object>& object) {
-    if (!object) throw app::Failure(QStringLiteral("Object variable not set"));
-    return *object;
-}
 
 // The steps of opening a working connection, on four numbered lines from `firstLine`: cursor
 // location 3, command timeout 5000, connection timeout 5000, then the open with the connection

@@ -2,7 +2,7 @@
 
 #include <QHeaderView>
 
-#include "app/FailureDescription.h"
+#include "app/core/FailureDescription.h"
 #include "db/Connection.h"
 #include "db/RowSet.h"
 #include "db/RowSetModel.h"

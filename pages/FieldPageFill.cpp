@@ -2,8 +2,9 @@
 
 #include <QListWidget>
 
-#include "app/GuardedProcedure.h"
 #include "app/Yield.h"
+#include "app/core/GuardedProcedure.h"
+#include "app/core/Require.h"
 #include "db/RowSet.h"
 #include "engine/SessionPins.h"
 #include "engine/WorkingConnection.h"
@@ -15,8 +16,8 @@
 
 namespace tarnwick::pages {
 
+using app::Require;
 using engine::OpenWorkingConnection;
-using engine::Require;
 
 void FillFieldPage(app::GuardedProcedure& proc, const FieldPageFillLines& lines, Wizard& wizard,
                    FieldPageSources& sources) {

@@ -8,11 +8,12 @@
 
 #include "app/ApplicationIcon.h"
 #include "app/ApplicationTitle.h"
-#include "app/GuardedProcedure.h"
 #include "app/SettingsStore.h"
 #include "app/SkinFramework.h"
 #include "app/UnguardedProcedure.h"
 #include "app/Yield.h"
+#include "app/core/GuardedProcedure.h"
+#include "app/core/Require.h"
 #include "db/Connection.h"
 #include "db/RowSet.h"
 #include "engine/Statements.h"
@@ -27,8 +28,8 @@
 
 namespace tarnwick::pages {
 
+using app::Require;
 using engine::OpenWorkingConnection;
-using engine::Require;
 namespace {
 
 using app::PointerCode;

@@ -5,7 +5,8 @@
 #include <QPushButton>
 
 #include "app/ApplicationTitle.h"
-#include "app/GuardedProcedure.h"
+#include "app/core/GuardedProcedure.h"
+#include "app/core/Require.h"
 #include "db/Connection.h"
 #include "db/RowSet.h"
 #include "engine/Statements.h"
@@ -21,8 +22,8 @@
 
 namespace tarnwick::pages {
 
+using app::Require;
 using engine::OpenWorkingConnection;
-using engine::Require;
 
 using app::PointerCode;
 

@@ -2,10 +2,10 @@
 
 #include <QEvent>
 
-#include "app/FailureDescription.h"
-#include "app/GuardedProcedure.h"
 #include "app/UnguardedProcedure.h"
 #include "app/Yield.h"
+#include "app/core/FailureDescription.h"
+#include "app/core/GuardedProcedure.h"
 #include "engine/DuplicateFinder.h"
 #include "engine/KeyFieldList.h"
 #include "pages/DataGrid.h"

@@ -5,9 +5,9 @@
 #include <QPushButton>
 
 #include "app/ApplicationTitle.h"
-#include "app/GuardedProcedure.h"
 #include "app/ProgramEnd.h"
 #include "app/Yield.h"
+#include "app/core/GuardedProcedure.h"
 #include "db/Connection.h"
 #include "db/RowSet.h"
 #include "engine/DeduplicationRun.h"

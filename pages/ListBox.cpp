@@ -2,7 +2,7 @@
 
 #include <QListWidget>
 
-#include "app/FailureDescription.h"
+#include "app/core/FailureDescription.h"
 
 namespace tarnwick::pages {
 namespace {

@@ -3,9 +3,9 @@
 #include "app/ApplicationFolder.h"
 #include "app/ApplicationIcon.h"
 #include "app/ApplicationTitle.h"
-#include "app/GuardedProcedure.h"
 #include "app/PointerFile.h"
 #include "app/SystemColours.h"
+#include "app/core/GuardedProcedure.h"
 #include "pages/PageWindow.h"
 
 namespace tarnwick::pages {

@@ -8,9 +8,9 @@
 #include <QWidget>
 #include <vector>
 
-#include "app/FailureDescription.h"
 #include "app/PagePointer.h"
 #include "app/UnguardedProcedure.h"
+#include "app/core/FailureDescription.h"
 
 namespace tarnwick::pages {
 namespace {

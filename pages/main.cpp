@@ -2,8 +2,8 @@
 // ends when a page is closed.
 #include "app/Application.h"
 #include "app/ApplicationIcon.h"
-#include "app/MessageBoxService.h"
 #include "app/QtMessageBoxService.h"
+#include "app/core/MessageBoxService.h"
 #include "pages/Wizard.h"
 
 int main(int argc, char** argv) {

@@ -6,7 +6,7 @@
 
 #include "tests/support/QtPrinting.h"
 
-#include "app/GuardedProcedure.h"
+#include "app/core/GuardedProcedure.h"
 #include "db/Identifier.h"
 #include "db/StatementObserver.h"
 #include "engine/DeduplicationRun.h"

@@ -7,7 +7,7 @@
 
 #include "tests/support/QtPrinting.h"
 
-#include "app/GuardedProcedure.h"
+#include "app/core/GuardedProcedure.h"
 #include "db/Connection.h"
 #include "engine/DeduplicationRun.h"
 #include "tests/support/RecordingMessageBoxService.h"

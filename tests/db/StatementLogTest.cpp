@@ -3,7 +3,7 @@
 
 #include "tests/support/QtPrinting.h"
 
-#include "app/GuardedProcedure.h"
+#include "app/core/GuardedProcedure.h"
 #include "db/StatementObserver.h"
 #include "engine/DeduplicationRun.h"
 #include "tests/support/RecordingMessageBoxService.h"

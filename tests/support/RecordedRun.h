@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "app/GuardedProcedure.h"
+#include "app/core/GuardedProcedure.h"
 #include "db/ConnectionSettings.h"
 #include "db/StatementObserver.h"
 #include "engine/DeduplicationRun.h"

@@ -3,7 +3,7 @@
 #include <QString>
 #include <vector>
 
-#include "app/MessageBoxService.h"
+#include "app/core/MessageBoxService.h"
 
 namespace tarnwick::test {
 

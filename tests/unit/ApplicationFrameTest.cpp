@@ -7,9 +7,9 @@
 #include <QObject>
 #include <thread>
 
-#include "app/FailureDescription.h"
 #include "app/ProgramEnd.h"
 #include "app/Yield.h"
+#include "app/core/FailureDescription.h"
 #include "tests/support/RecordingMessageBoxService.h"
 
 using namespace tarnwick::app;

@@ -2,7 +2,7 @@
 
 #include "tests/support/QtPrinting.h"
 
-#include "app/ErrorReport.h"
+#include "app/core/ErrorReport.h"
 #include "tests/support/RecordingMessageBoxService.h"
 
 using namespace Qt::Literals::StringLiterals;

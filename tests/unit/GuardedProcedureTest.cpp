@@ -2,10 +2,10 @@
 
 #include "tests/support/QtPrinting.h"
 
-#include "app/FailureDescription.h"
-#include "app/GuardedProcedure.h"
 #include "app/ProgramEnd.h"
 #include "app/UnguardedProcedure.h"
+#include "app/core/FailureDescription.h"
+#include "app/core/GuardedProcedure.h"
 #include "db/DbError.h"
 #include "tests/support/RecordingMessageBoxService.h"
 

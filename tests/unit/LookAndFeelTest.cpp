@@ -8,9 +8,9 @@
 #include "app/ApplicationFolder.h"
 #include "app/ApplicationIcon.h"
 #include "app/ApplicationTitle.h"
-#include "app/FailureDescription.h"
 #include "app/PointerFile.h"
 #include "app/SkinFramework.h"
+#include "app/core/FailureDescription.h"
 #include "tests/support/QtPrinting.h"
 
 using namespace tarnwick::app;

@@ -1,7 +1,7 @@
-#include "app/ErrorReport.h"
+#include "app/core/ErrorReport.h"
 
-#include "app/FailureReporter.h"
-#include "app/MessageBoxService.h"
+#include "app/core/FailureReporter.h"
+#include "app/core/MessageBoxService.h"
 
 namespace tarnwick::app {
 

@@ -1,7 +1,7 @@
-#include "app/GuardedProcedure.h"
+#include "app/core/GuardedProcedure.h"
 
-#include "app/ErrorReport.h"
-#include "app/FailureDescription.h"
+#include "app/core/ErrorReport.h"
+#include "app/core/FailureDescription.h"
 
 namespace tarnwick::app {
 

@@ -1,4 +1,4 @@
-#include "tools/tarnwick-dedupe/DedupeOptions.h"
+#include "cli/DedupeOptions.h"
 
 #include <QFile>
 #include <algorithm>
@@ -7,7 +7,7 @@
 
 #include "engine/KeyFieldList.h"
 
-namespace tarnwick::tools {
+namespace tarnwick::cli {
 namespace {
 
 [[noreturn]] void UsageError(const QString& message) {
@@ -160,4 +160,4 @@ DedupeOptions ParseDedupeOptions(int argc, char** argv) {
     return options;
 }
 
-}  // namespace tarnwick::tools
+}  // namespace tarnwick::cli

@@ -1,4 +1,4 @@
-#include "app/FailureDescription.h"
+#include "app/core/FailureDescription.h"
 
 namespace tarnwick::app {
 

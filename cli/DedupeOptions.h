@@ -6,7 +6,7 @@
 
 #include "engine/DeduplicationRun.h"
 
-namespace tarnwick::tools {
+namespace tarnwick::cli {
 
 struct DedupeOptions {
     engine::RunInputs inputs;
@@ -27,4 +27,4 @@ QString DedupeVersion();
 // that it does not stay visible in the process list.
 DedupeOptions ParseDedupeOptions(int argc, char** argv);
 
-}  // namespace tarnwick::tools
+}  // namespace tarnwick::cli

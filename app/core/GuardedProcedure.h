@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/FailureReporter.h"
+#include "app/core/FailureReporter.h"
 
 namespace tarnwick::app {
 

@@ -1,4 +1,4 @@
-#include "app/MessageBoxService.h"
+#include "app/core/MessageBoxService.h"
 
 #include <cstdio>
 

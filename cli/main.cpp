@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "app/ErrorReport.h"
-#include "app/GuardedProcedure.h"
-#include "app/MessageBoxService.h"
+#include "app/core/ErrorReport.h"
+#include "app/core/GuardedProcedure.h"
+#include "app/core/MessageBoxService.h"
+#include "cli/DedupeOptions.h"
 #include "db/StatementObserver.h"
 #include "engine/DeduplicationRun.h"
 #include "engine/RunSummary.h"
-#include "tools/tarnwick-dedupe/DedupeOptions.h"
 
 using namespace tarnwick;
 
@@ -34,20 +34,20 @@ class PrintedReports : public app::FailureReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
-    tools::DedupeOptions options;
+    cli::DedupeOptions options;
     try {
-        options = tools::ParseDedupeOptions(argc, argv);
+        options = cli::ParseDedupeOptions(argc, argv);
     } catch (const std::invalid_argument& e) {
         Print(stderr, QStringLiteral("tarnwick-dedupe: ") + QString::fromUtf8(e.what()) +
-                          QStringLiteral("\n\n") + tools::DedupeUsage());
+                          QStringLiteral("\n\n") + cli::DedupeUsage());
         return 2;
     }
     if (options.help) {
-        Print(stdout, tools::DedupeUsage());
+        Print(stdout, cli::DedupeUsage());
         return 0;
     }
     if (options.version) {
-        Print(stdout, tools::DedupeVersion());
+        Print(stdout, cli::DedupeVersion());
         return 0;
     }
     std::optional<db::StatementObserverScope> echo;
