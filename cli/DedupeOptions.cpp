@@ -5,8 +5,6 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "engine/KeyFieldList.h"
-
 namespace tarnwick::cli {
 namespace {
 
@@ -117,7 +115,7 @@ DedupeOptions ParseDedupeOptions(int argc, char** argv) {
         else if (arg == u"--into")
             once(into);
         else if (arg == u"--key")
-            options.keys << value();
+            options.inputs.keyFields << value();
         else
             UsageError(QStringLiteral("unknown argument: ") + arg);
     }
@@ -132,7 +130,7 @@ DedupeOptions ParseDedupeOptions(int argc, char** argv) {
     for (const auto& [slot, name] : required) {
         if (!*slot) missing << QLatin1String(name);
     }
-    if (options.keys.isEmpty()) missing << QStringLiteral("--key");
+    if (options.inputs.keyFields.isEmpty()) missing << QStringLiteral("--key");
     if (!into) missing << QStringLiteral("--into");
     if (!missing.isEmpty())
         UsageError(QStringLiteral("missing ") + missing.join(QStringLiteral(", ")));
@@ -155,7 +153,6 @@ DedupeOptions ParseDedupeOptions(int argc, char** argv) {
         require(database, "--database"), require(port, "--port")};
     options.inputs.chosenTable = require(table, "--table");
     options.inputs.newTableName = require(into, "--into");
-    options.inputs.keyFieldList = engine::BuildKeyFieldList(options.keys);
     options.inputs.plan = options.fast ? engine::RunPlan::Fast : engine::RunPlan::Wizard;
     return options;
 }

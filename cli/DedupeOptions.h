@@ -10,7 +10,6 @@ namespace tarnwick::cli {
 
 struct DedupeOptions {
     engine::RunInputs inputs;
-    QStringList keys;
     bool echo = false;
     bool fast = false;
     bool help = false;

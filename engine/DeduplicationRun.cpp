@@ -9,7 +9,6 @@
 #include "app/core/Require.h"
 #include "db/DbError.h"
 #include "db/Identifier.h"
-#include "engine/KeyFieldList.h"
 #include "engine/RowKey.h"
 #include "engine/RunLines.h"
 #include "engine/WorkingConnection.h"
@@ -288,7 +287,7 @@ void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
         screen_.Reserve(static_cast<size_t>(std::max<int64_t>(outcome_.rowsCopied, 0)));
         Require(connection_);
         KeySlices slices(connection_,
-                         KeySlices::Query{inputs.newTableName, idColumn_, inputs.keyFieldList},
+                         KeySlices::Query{inputs.newTableName, idColumn_, inputs.keyFields},
                          sliceBytes_, firstSliceRows_);
         slices.Open();
         spool_.emplace();

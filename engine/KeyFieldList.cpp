@@ -22,13 +22,6 @@ void CutLastSeparator(QString& keyFieldList) {
     keyFieldList.chop(separator);
 }
 
-QString BuildKeyFieldList(const QStringList& fieldNames) {
-    QString list;
-    for (const QString& name : fieldNames) AppendKeyField(list, name);
-    if (!list.isEmpty()) CutLastSeparator(list);
-    return list;
-}
-
 std::optional<QStringList> KeyFieldNames(const QString& keyFieldList) {
     QStringList names;
     qsizetype i = 0;

@@ -6,16 +6,16 @@
 
 namespace tarnwick::engine {
 
-// The key field list of the key query: each name in backticks (a backtick inside a name doubled),
-// joined by ", ": {"name", "city"} gives "`name`, `city`".
-QString BuildKeyFieldList(const QStringList& fieldNames);
-// The two steps BuildKeyFieldList takes, for a procedure that builds the list name by name:
-// appends the quoted name and the separator ", "; then cuts the separator after the last name
-// (throws app::Failure when the list holds no name).
+// The field page's key field list: the chosen field names, each in backticks (a backtick inside a
+// name doubled), joined by ", ": "`name`, `city`". The page keeps this text; the run takes the
+// names, which KeyFieldNames reads back from it where the result page starts the run.
+//
+// The page builds the list name by name: AppendKeyField appends the quoted name and the separator
+// ", "; CutLastSeparator then cuts the separator after the last name (throws app::Failure when
+// the list holds no name).
 void AppendKeyField(QString& keyFieldList, const QString& fieldName);
 void CutLastSeparator(QString& keyFieldList);
-// The names of a key field list that BuildKeyFieldList made, or nothing when the text is not such
-// a list (or names no field).
+// The names of such a list, or nothing when the text is not one (or names no field).
 std::optional<QStringList> KeyFieldNames(const QString& keyFieldList);
 
 }  // namespace tarnwick::engine

@@ -47,7 +47,7 @@ void KeySlices::OpenSlice() {
         after = QString::fromLatin1(lastId_.data(), static_cast<qsizetype>(lastId_.size()));
     cursor_.emplace(db::KeyCursor::Open(
         connection_,
-        KeySliceQuery(query_.table, query_.idColumn, query_.keyFieldList, after, asked_)));
+        KeySliceQuery(query_.table, query_.idColumn, query_.keyFields, after, asked_)));
     ++slices_;
     if (!cursor_->HoldsIntegers(0)) {
         throw db::DbError(

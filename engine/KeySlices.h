@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -25,7 +26,7 @@ class KeySlices {
     struct Query {
         QString table;
         QString idColumn;  // an integer column whose values are unique: the row ids
-        QString keyFieldList;
+        QStringList keyFields;
     };
     // The bytes of values a slice aims at, and the rows of the first slice.
     static constexpr int64_t kSliceBytes = 8 << 20;

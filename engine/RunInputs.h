@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -28,7 +29,7 @@ enum class RunPlan {
 struct RunInputs {
     db::ConnectionSettings settings;
     QString chosenTable;
-    QString keyFieldList;  // e.g. "`name`, `city`" (BuildKeyFieldList)
+    QStringList keyFields;  // the names of the key fields, in the order they were chosen
     QString newTableName;
     RunPlan plan = RunPlan::Wizard;
 };

@@ -119,12 +119,14 @@ QString AddKeyStatement(const QString& newTable) {
            TemporaryColumn() + QStringLiteral(");");
 }
 
-QString KeySliceQuery(const QString& table, const QString& idColumn, const QString& keyFieldList,
+QString KeySliceQuery(const QString& table, const QString& idColumn, const QStringList& keyFields,
                       const std::optional<QString>& after, int64_t rows) {
     // The row-id column comes first: the deletes name its values.
     const QString id = db::QuoteIdentifier(idColumn);
-    QString statement = QStringLiteral("SELECT ") + id + QStringLiteral(", ") + keyFieldList +
-                        QStringLiteral(" FROM ") + db::QuoteIdentifier(table);
+    QString statement = QStringLiteral("SELECT ") + id;
+    for (const QString& field : keyFields)
+        statement += QStringLiteral(", ") + db::QuoteIdentifier(field);
+    statement += QStringLiteral(" FROM ") + db::QuoteIdentifier(table);
     if (after) statement += QStringLiteral(" WHERE ") + id + QStringLiteral(" > ") + *after;
     return statement + QStringLiteral(" ORDER BY ") + id + QStringLiteral(" LIMIT ") +
            QString::number(rows) + u';';

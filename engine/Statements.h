@@ -46,7 +46,8 @@ QString CopyStatement(const QString& newTable, const QString& chosenTable,
 QString AddKeyStatement(const QString& newTable);
 // One slice of the key query: the row-id column and the key fields of the rows whose row id is
 // greater than `after` (from the first row without it), in row-id order, at most `rows` of them.
-QString KeySliceQuery(const QString& table, const QString& idColumn, const QString& keyFieldList,
+// Each key field is quoted here, and only here (a backtick inside a name doubled).
+QString KeySliceQuery(const QString& table, const QString& idColumn, const QStringList& keyFields,
                       const std::optional<QString>& after, int64_t rows);
 // Deletes the rows whose row-id column holds one of `ids` (64-bit patterns, signed or not).
 QString DeleteStatement(const QString& table, const QString& idColumn,

@@ -7,7 +7,6 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Identifier.h"
-#include "engine/KeyFieldList.h"
 #include "engine/SessionPins.h"
 #include "engine/Statements.h"
 
@@ -93,12 +92,7 @@ std::optional<QString> RefusalWithoutServer(const RunInputs& inputs) {
                    another;
         }
     }
-    if (!KeyFieldNames(inputs.keyFieldList)) {
-        return QStringLiteral(
-                   "No key field is chosen, or the key field list \"%1\" is not a list "
-                   "of names in backticks.")
-            .arg(inputs.keyFieldList);
-    }
+    if (inputs.keyFields.isEmpty()) return QStringLiteral("No key field is chosen.");
     return std::nullopt;
 }
 
@@ -236,7 +230,7 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
         }
     }
     if (invisible) survey.copyColumns = names;
-    for (const QString& field : KeyFieldNames(inputs.keyFieldList).value_or(QStringList{})) {
+    for (const QString& field : inputs.keyFields) {
         if (!names.contains(field, Qt::CaseInsensitive)) {
             survey.refusal = QStringLiteral(
                                  "\"%1\" is not a field of the table \"%2\", so it "

@@ -41,7 +41,7 @@ inline constexpr qsizetype kMaxTableNameLength = 64;
 // Why the run must not start with these inputs, or nothing: a new table name that is blank, the
 // chosen table's own name (letter case ignored), or one the server cannot take (longer than 64
 // characters, ending in a blank, holding a NUL or a character beyond the Basic Multilingual
-// Plane); a key field list that names no field. Needs no server: the survey (SurveyTables) refuses
+// Plane); no key field. Needs no server: the survey (SurveyTables) refuses
 // the rest over the run's own connection.
 std::optional<QString> RefusalWithoutServer(const RunInputs& inputs);
 

@@ -11,6 +11,7 @@
 #include "db/Connection.h"
 #include "db/RowSet.h"
 #include "engine/DeduplicationRun.h"
+#include "engine/KeyFieldList.h"
 #include "engine/RunLines.h"
 #include "engine/Statements.h"
 #include "engine/WorkingConnection.h"
@@ -104,9 +105,11 @@ void Form4::PushButton4_Click() {
     }
 
     // The run's inputs, taken once: edits of the name box while it works do not reach it.
-    const engine::RunInputs inputs{wizard_.State().ConnectionSettings(),
-                                   wizard_.State().ChosenTable, wizard_.State().KeyFieldList,
-                                   text1_->text()};
+    // The field page's text is read back into names here, once.
+    const engine::RunInputs inputs{
+        wizard_.State().ConnectionSettings(), wizard_.State().ChosenTable,
+        engine::KeyFieldNames(wizard_.State().KeyFieldList).value_or(QStringList{}),
+        text1_->text()};
     minimised_->Start();  // a page minimised at any time from here on comes back at the end
     proc.Step(engine::run_line::kBusyPointer, [&] { Pointer().Set(PointerCode::Busy); });
     const engine::RunOutcome outcome = run.Run(inputs);

@@ -10,7 +10,6 @@
 #include "db/Identifier.h"
 #include "db/StatementObserver.h"
 #include "engine/DeduplicationRun.h"
-#include "engine/KeyFieldList.h"
 #include "engine/RunSummary.h"
 #include "tests/support/RecordedRun.h"
 #include "tests/support/RecordingMessageBoxService.h"
@@ -229,7 +228,7 @@ TEST(DeduplicationRun, AFailingCopyIsReportedAndNothingIsDeleted) {
         test::RunSessionStatements() +
             QStringList({"SHOW FULL TABLES;", "DROP TABLE IF EXISTS " + Scratch(run) + ";",
                          "CREATE TABLE " + Scratch(run) + " AS SELECT * from `no_such_table`;"}));
-    EXPECT_EQ(engine::RunSummary({db, "no_such_table", "`a`", "copy2"}, run.outcome, 0.5),
+    EXPECT_EQ(engine::RunSummary({db, "no_such_table", {"a"}, "copy2"}, run.outcome, 0.5),
               "failed at line 154 in 0.500 s: no table was created and this run did not create or "
               "change `copy2`");
 }
@@ -310,7 +309,7 @@ TEST(DeduplicationRun, RefusesNamesTheServerCannotTakeWithoutSendingAnything) {
     for (const QString& name :
          {u"Orders"_s, u"orders"_s, u"ORDERS"_s, u""_s, u"   "_s, longest + u'x', u"new "_s,
           u"a"_s + QChar(0) + u"b"_s, u"smile \U0001F600"_s}) {
-        const engine::RunInputs inputs{db, "Orders", "`a`", name};
+        const engine::RunInputs inputs{db, "Orders", {"a"}, name};
         EXPECT_TRUE(engine::RefusalWithoutServer(inputs).has_value()) << name.toStdString();
         const RecordedRun run = RunDedupe(db, "Orders", {"a"}, name);
         EXPECT_TRUE(run.outcome.Refused()) << name.toStdString();
@@ -318,7 +317,7 @@ TEST(DeduplicationRun, RefusesNamesTheServerCannotTakeWithoutSendingAnything) {
         EXPECT_TRUE(run.reports.isEmpty());
     }
     EXPECT_FALSE(
-        engine::RefusalWithoutServer({db, "Orders", "", "Orders2"}).value_or("").isEmpty());
+        engine::RefusalWithoutServer({db, "Orders", {}, "Orders2"}).value_or("").isEmpty());
     EXPECT_EQ(TestServer::Checksum(db, "Orders"), before);
 
     // The longest name the server takes, and blanks before a name, are taken.
@@ -436,7 +435,7 @@ TEST(DeduplicationRun, AfterTheConnectionIsLostSendsNoFurtherDeleteAndReportsEac
         << run.reports[0].toStdString();
     EXPECT_TRUE(run.outcome.connectionLost);
     EXPECT_EQ(run.outcome.place, engine::ResultPlace::Scratch);
-    EXPECT_EQ(engine::RunSummary({db, "t", "`k`", "t2"}, run.outcome, 2),
+    EXPECT_EQ(engine::RunSummary({db, "t", {"k"}, "t2"}, run.outcome, 2),
               "failed at line 170 in 2.000 s: this run did not create or change `t2`; the "
               "scratch table " +
                   Scratch(run) +
@@ -469,7 +468,7 @@ TEST(DeduplicationRun, AFailingDropKeyLeavesTheResultInTheScratchTableAndTheOldT
     EXPECT_EQ(run.reportedLines, (std::vector<int>{174, 176, 178}));
     EXPECT_EQ(run.outcome.duplicatesRemoved, kRows - 2);
     EXPECT_TRUE(run.outcome.temporaryColumnLeft);
-    EXPECT_EQ(engine::RunSummary({db, "t", "`k`", "t2"}, run.outcome, 3),
+    EXPECT_EQ(engine::RunSummary({db, "t", {"k"}, "t2"}, run.outcome, 3),
               "failed at line 174 in 3.000 s: this run did not create or change `t2`; the "
               "scratch table " +
                   Scratch(run) +
@@ -587,7 +586,7 @@ TEST(DeduplicationRun, CountsThatDisagreeWithTheServersKeepTheResultOutOfTheNewN
                                     "but the run copied 30 and removed 25, which leaves 5"))
             << run.reports[1].toStdString();
         EXPECT_EQ(run.outcome.duplicatesRemoved, 25);
-        EXPECT_EQ(engine::RunSummary({db, "t", "`k`", "t2"}, run.outcome, 1),
+        EXPECT_EQ(engine::RunSummary({db, "t", {"k"}, "t2"}, run.outcome, 1),
                   "failed at line 170 in 1.000 s: this run did not create or change `t2`; the "
                   "scratch table " +
                       Scratch(run) + " holds a copy of `t` with 25 of its 26 duplicates removed");

@@ -200,7 +200,7 @@ TEST_P(KeyPerColumnType, KeepsTheFirstRowOfEachGroupOfExactlyEqualValues) {
     test::RecordingMessageBoxService boxes;
     app::GuardedProcedure proc("Form4.PushButton4_Click");
     engine::DeduplicationRun run(proc, {});
-    run.Run({db, "t", "`v`", "t2"});
+    run.Run({db, "t", {"v"}, "t2"});
     for (const auto& box : boxes.boxes) ADD_FAILURE() << box.text.toStdString();
 
     const QStringList expected =

@@ -28,7 +28,7 @@ TEST(StatementLog, TheRunCopiesAtTheServersOwnLevelAndCompletes) {
     db::StatementObserverScope observer([&](const QString& s) { statements << s; });
     app::GuardedProcedure proc("Form4.PushButton4_Click");
     engine::DeduplicationRun run(proc, {});
-    const engine::RunOutcome outcome = run.Run({db, "orders", "`name`", "orders2"});
+    const engine::RunOutcome outcome = run.Run({db, "orders", {"name"}, "orders2"});
 
     for (const auto& box : boxes.boxes) ADD_FAILURE() << box.text.toStdString();
     EXPECT_TRUE(outcome.Succeeded());

@@ -1,6 +1,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "engine/KeyFieldList.h"
 #include "pages/Form2.h"
 #include "pages/Form3.h"
 #include "pages/Form4.h"
@@ -127,10 +128,13 @@ TEST_F(FieldPage, NextBuildsTheKeyFieldListInTheChosenOrder) {
 
     // Blanks and commas stay as they are; a backtick inside a name is doubled.
     form3.List2().clear();
-    form3.List2().addItems({"last, first", "zip code", "odd`name"});
+    form3.List2().addItems({"last, first", "zip code", "odd`name", "a`, `b"});
     Click(form3, "PushButton4");
-    EXPECT_EQ(wizard->State().KeyFieldList, "`last, first`, `zip code`, `odd``name`");
+    EXPECT_EQ(wizard->State().KeyFieldList, "`last, first`, `zip code`, `odd``name`, `a``, ``b`");
     EXPECT_TRUE(boxes.boxes.empty());
+    // The run takes the names back from the text, each whole.
+    EXPECT_EQ(engine::KeyFieldNames(wizard->State().KeyFieldList),
+              (QStringList{"last, first", "zip code", "odd`name", "a`, `b"}));
 }
 
 TEST_F(FieldPage, BackShowsTheTablePageAndKeepsEverything) {

@@ -8,7 +8,6 @@
 #include "db/ConnectionSettings.h"
 #include "db/StatementObserver.h"
 #include "engine/DeduplicationRun.h"
-#include "engine/KeyFieldList.h"
 #include "tests/support/RecordingMessageBoxService.h"
 
 namespace tarnwick::test {
@@ -39,8 +38,7 @@ inline RecordedRun RunDedupe(const db::ConnectionSettings& settings, const QStri
     app::GuardedProcedure proc("Form4.PushButton4_Click");
     engine::DeduplicationRun run(proc, yield);
     if (tuning.sliceBytes > 0) run.SetSliceSize(tuning.sliceBytes, tuning.firstSliceRows);
-    recorded.outcome =
-        run.Run({settings, table, engine::BuildKeyFieldList(keys), newTable, tuning.plan});
+    recorded.outcome = run.Run({settings, table, keys, newTable, tuning.plan});
     for (const auto& box : boxes.boxes) {
         recorded.reports << box.text;
         const qsizetype at = box.text.indexOf("at line ");
