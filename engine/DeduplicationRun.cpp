@@ -3,14 +3,18 @@
 #include <QDateTime>
 #include <QRandomGenerator>
 #include <algorithm>
-#include <span>
 
 #include "app/core/FailureDescription.h"
+#include "app/core/GuardedProcedure.h"
 #include "app/core/Require.h"
+#include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Identifier.h"
-#include "engine/RowKey.h"
+#include "db/RowSet.h"
+#include "engine/DuplicateSearch.h"
+#include "engine/KeySlices.h"
 #include "engine/RunLines.h"
+#include "engine/Statements.h"
 #include "engine/WorkingConnection.h"
 
 namespace tarnwick::engine {
@@ -38,11 +42,17 @@ ScratchNames NewScratchNames() {
 }
 
 DeduplicationRun::DeduplicationRun(app::GuardedProcedure& procedure, YieldCallback yield)
-    : proc_(procedure), yield_(std::move(yield)) {
+    : proc_(procedure),
+      yield_(std::move(yield)),
+      sliceBytes_(KeySlices::kSliceBytes),
+      firstSliceRows_(KeySlices::kFirstSliceRows) {
     proc_.Step(run_line::kCreateConnection, [&] { connection_ = db::Connection::Create(); });
-    proc_.Step(run_line::kCreateKeyReader, [&] { keys_.reset(); });
+    proc_.Step(run_line::kCreateKeyReader,
+               [&] { search_ = std::make_unique<DuplicateSearch>(proc_, yield_); });
     proc_.Step(run_line::kEmptyNumbers, [&] { ids_.clear(); });
 }
+
+DeduplicationRun::~DeduplicationRun() = default;
 
 RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
     outcome_ = {};
@@ -82,7 +92,7 @@ RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
     if (outcome_.refusal) return outcome_;
 
     BuildCopy(inputs, names.scratch);
-    ReadKeysAndFindDuplicates(scratchInputs);
+    FindDuplicates(scratchInputs);
     DeleteDuplicates(scratchInputs);
     DropKey(scratchInputs);
     SwapIn(inputs, names);
@@ -280,152 +290,29 @@ void DeduplicationRun::RequireNumberedCopy(const RunInputs& inputs) const {
     }
 }
 
-void DeduplicationRun::ReadKeysAndFindDuplicates(const RunInputs& inputs) {
-    proc_.Step(run_line::kKeyQuery, [&] {
-        RequireNumberedCopy(inputs);
-        // The copy's row count is known: the first reading's table is made for it at once.
-        screen_.Reserve(static_cast<size_t>(std::max<int64_t>(outcome_.rowsCopied, 0)));
-        Require(connection_);
-        KeySlices slices(connection_,
-                         KeySlices::Query{inputs.newTableName, idColumn_, inputs.keyFields},
-                         sliceBytes_, firstSliceRows_);
-        slices.Open();
-        spool_.emplace();
-        keys_.emplace(std::move(slices));
-    });
-    const auto requireKeys = [&]() -> KeySlices& {
-        if (!keys_) {
-            throw app::Failure(QString::fromUtf16(db::kObjectClosedText));
-        }
-        return *keys_;
-    };
-    // A key that missed a field could equal another row's key by accident; so once any step of the
-    // reading has failed, no row is deleted.
-    bool readingFailed = !keys_.has_value();
-    const auto reading = [&](auto&& body) {
-        return [&, body] {
-            try {
-                return body();
-            } catch (...) {
-                readingFailed = true;
-                throw;
-            }
-        };
-    };
-
-    RowKey key;
-    int fieldCount = 0;
-    RowIdOrder order;
-    // The first reading: each row's key goes through the repeat screen and into the spool; the
-    // exact comparison is the second reading's, from the spool, at line 148. Field 0 is the row
-    // id, the key fields follow. The slices after the first are sent as the rows run out (line
-    // 124).
-    while (proc_.LoopTest(run_line::kRowLoop, reading([&] { return requireKeys().Fetch(); }))) {
-        proc_.Step(run_line::kRowYield, reading([&] { YieldNow(yield_); }));
-        proc_.Step(run_line::kStartKey, reading([&] { key.Clear(); }));
-        int field = 1;
-        while (proc_.LoopTest(run_line::kFieldLoop, reading([&] {
-                                  fieldCount = requireKeys().FieldCount();
-                                  return field < fieldCount;
-                              }))) {
-            proc_.Step(run_line::kFieldYield, reading([&] { YieldNow(yield_); }));
-            proc_.Step(run_line::kAppendField,
-                       reading([&] { key.AppendField(requireKeys().Row(), field); }));
-            ++field;
-        }
-        proc_.Step(run_line::kKeepKey, reading([&] {
-                       const uint64_t id = order.Next(requireKeys().Row(), idColumn_);
-                       const DuplicateDetector::KeptKey kept = detector_.Keep(key.Bytes());
-                       screen_.Add(kept.bytes);
-                       spool_->Append(id, kept.bytes, kept.digest);
-                       ++outcome_.rowsRead;
-                   }));
+void DeduplicationRun::FindDuplicates(const RunInputs& inputs) {
+    if (!search_) {
+        // The key reader was not created (line 102): the key query fails as its step.
+        proc_.Step(run_line::kKeyQuery,
+                   [&] { throw app::Failure(QStringLiteral("Object variable not set")); });
+        return;
     }
-    signedIds_ = order.isSigned;
-    proc_.Step(run_line::kFindDuplicates, [&] {
-        if (readingFailed) {
-            if (!keys_) return;  // the key query's own failure is reported already
-            throw app::Failure(
-                QStringLiteral("No rows were deleted: not every key could be read, so the "
-                               "duplicates are not known for certain. The new table is a full "
-                               "copy."));
-        }
-        if (outcome_.rowsRead != outcome_.rowsCopied) {
-            throw app::Failure(QStringLiteral("No rows were deleted: the key query read %1 rows, "
-                                              "but the copy made %2. The new table is a full copy.")
-                                   .arg(outcome_.rowsRead)
-                                   .arg(outcome_.rowsCopied));
-        }
-        if (screen_.AnyRepeated()) {
-            // At most the rows whose hash came before repeat a row: room for their ids at once.
-            const auto rows = static_cast<size_t>(outcome_.rowsRead);
-            ids_.reserve(rows - std::min(rows, screen_.DistinctCount()));
-            ConfirmRepeatedKeys();
-        }
-        outcome_.duplicatesFound = static_cast<int64_t>(ids_.size());
-        progress_.keysTrusted = true;
-    });
-    proc_.Step(run_line::kCloseKeyReader, [&] {
-        keys_.reset();
-        // Only the ids are needed from here on.
-        if (spool_) spool_->Release(yield_);
-        spool_.reset();
-        screen_.Clear();
-        detector_.ReleaseKeys();
-    });
-}
-
-uint64_t DeduplicationRun::RowIdOrder::Next(const db::KeyCursor& row, const QString& column) {
-    isSigned = row.HoldsSignedIntegers(0);
-    const uint64_t id = isSigned ? static_cast<uint64_t>(row.SignedValue(0)) : row.UnsignedValue(0);
-    const bool ascending =
-        isSigned ? static_cast<int64_t>(id) > static_cast<int64_t>(previous) : id > previous;
-    if (any && !ascending) {
-        const auto text = [&](uint64_t value) {
-            return isSigned ? QString::number(static_cast<int64_t>(value)) : QString::number(value);
-        };
-        throw app::Failure(QStringLiteral("%1 holds %2 after %3")
-                               .arg(db::QuoteIdentifier(column), text(id), text(previous)));
-    }
-    any = true;
-    previous = id;
-    return id;
-}
-
-void DeduplicationRun::ConfirmRepeatedKeys() {
-    // The second reading, from the spool: only the keys whose hash repeated are compared exactly,
-    // and only they are kept meanwhile. The rows come in the order of their ids, so the ids of the
-    // later rows of each group are found in ascending order.
-    ids_.clear();
-    try {
-        if (!spool_) throw app::Failure(QString::fromUtf16(db::kObjectClosedText));
-        screen_.DropUnrepeated(yield_);
-        detector_.Reserve(screen_.RepeatedKeysRoom());
-        spool_->Rewind();
-        uint64_t id = 0;
-        std::string_view bytes;
-        bool digest = false;
-        while (spool_->Next(id, bytes, digest)) {
-            YieldNow(yield_);
-            if (!screen_.Repeated(bytes)) {
-                detector_.AddUnrepeated();
-            } else if (detector_.AddKept({bytes, digest})) {
-                ids_.push_back(id);
-            }
-        }
-    } catch (const std::exception&) {
-        ids_.clear();
-        throw app::Failure(QStringLiteral("No rows were deleted: the keys could not be compared "
-                                          "(%1). The new table is a full copy.")
-                               .arg(app::DescribeFailure(std::current_exception())));
-    }
-    if (detector_.RowCount() != outcome_.rowsRead) {
-        ids_.clear();
-        throw app::Failure(QStringLiteral("No rows were deleted: the keys read %1 rows the second "
-                                          "time and %2 the first. The new table is a full copy.")
-                               .arg(detector_.RowCount())
-                               .arg(outcome_.rowsRead));
-    }
+    DuplicateSearch::Found found = search_->Search(
+        [&]() -> std::unique_ptr<KeyRows> {
+            RequireNumberedCopy(inputs);
+            Require(connection_);
+            auto slices = std::make_unique<KeySlices>(
+                connection_, KeySlices::Query{inputs.newTableName, idColumn_, inputs.keyFields},
+                sliceBytes_, firstSliceRows_);
+            slices->Open();
+            return slices;
+        },
+        outcome_.rowsCopied);
+    outcome_.rowsRead = found.rowsRead;
+    outcome_.duplicatesFound = static_cast<int64_t>(found.laterIds.size());
+    ids_ = std::move(found.laterIds);
+    signedIds_ = found.signedIds;
+    progress_.keysTrusted = found.complete;
 }
 
 void DeduplicationRun::DeleteDuplicates(const RunInputs& inputs) {
@@ -437,27 +324,26 @@ void DeduplicationRun::DeleteDuplicates(const RunInputs& inputs) {
     const uint64_t maxBytes = packet > 2 * kPacketMargin ? packet - kPacketMargin : 1024;
     // The ids are ascending; each batch takes the highest of those left, highest first.
     size_t left = ids_.size();
-    std::vector<uint64_t> batch;
+    std::vector<uint64_t> highest;
+    DeleteBatch batch;
     // After the connection is lost, no further delete is sent: each would only fail in turn.
     while (proc_.LoopTest(run_line::kDeleteLoop,
                           [&] { return left > 0 && !outcome_.connectionLost; })) {
         const size_t most = std::min(left, static_cast<size_t>(kDeleteBatchSize));
-        batch.assign(ids_.rbegin() + static_cast<ptrdiff_t>(ids_.size() - left),
-                     ids_.rbegin() + static_cast<ptrdiff_t>(ids_.size() - left + most));
-        batch.resize(
-            DeleteBatchLength(inputs.newTableName, idColumn_, batch, signedIds_, maxBytes));
-        left -= batch.size();
+        highest.assign(ids_.rend() - static_cast<ptrdiff_t>(left),
+                       ids_.rend() - static_cast<ptrdiff_t>(left - most));
+        batch = DeleteStatement(inputs.newTableName, idColumn_, highest, signedIds_, maxBytes);
+        left -= batch.ids;
         proc_.Step(run_line::kDeleteYield, [&] { YieldNow(yield_); });
         proc_.Step(run_line::kDelete, [&] {
             try {
                 RequireNumberedCopy(inputs);
-                const int64_t removed =
-                    Send(DeleteStatement(inputs.newTableName, idColumn_, batch, signedIds_));
+                const int64_t removed = Send(batch.statement);
                 outcome_.duplicatesRemoved += removed;
-                if (removed != static_cast<int64_t>(batch.size())) {
+                if (removed != static_cast<int64_t>(batch.ids)) {
                     throw app::Failure(QStringLiteral("The delete named %1 rows, but the server "
                                                       "removed %2.")
-                                           .arg(batch.size())
+                                           .arg(batch.ids)
                                            .arg(removed));
                 }
             } catch (...) {

@@ -1,27 +1,26 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
 
-#include "app/core/GuardedProcedure.h"
-#include "db/Connection.h"
-#include "db/ConnectionSettings.h"
-#include "db/RowSet.h"
-#include "engine/DuplicateFinder.h"
-#include "engine/KeySlices.h"
-#include "engine/KeySpool.h"
-#include "engine/RepeatScreen.h"
 #include "engine/RunInputs.h"
 #include "engine/SessionPins.h"
-#include "engine/Statements.h"
 #include "engine/TableSurvey.h"
 #include "engine/YieldCallback.h"
 
+namespace tarnwick::app {
+class GuardedProcedure;
+}
+namespace tarnwick::db {
+class Connection;
+}
+
 namespace tarnwick::engine {
+
+class DuplicateSearch;
 
 // The names a run works under: the scratch table that the result is built in, and the name that
 // a replaced table of the new name carries until it is dropped. Unique to each run.
@@ -45,10 +44,10 @@ ScratchNames NewScratchNames();
 // leaves its scratch table.
 //
 // The rows are numbered in the copy first, and the keys are read from the copy with those numbers,
-// in their order: the deletes name the numbers the server gave. The run checks its counts against
-// the server's: the keys read are the rows copied, each delete removes the rows it names, and the
-// rows left are those copied less those removed. A count that differs is a failed step, and the
-// result is then not swapped in.
+// in their order (DuplicateSearch): the deletes name the numbers the server gave. The run checks
+// its counts against the server's: the keys read are the rows copied, each delete removes the rows
+// it names, and the rows left are those copied less those removed. A count that differs is a failed
+// step, and the result is then not swapped in.
 //
 // Every step is one guarded step of the procedure the caller passes (the result page's Finish,
 // or the command-line run under the same tag), numbered as the error report names it.
@@ -56,6 +55,7 @@ class DeduplicationRun {
   public:
     // Creates the connection object, the row set object and the empty key list (lines 100 to 104).
     DeduplicationRun(app::GuardedProcedure& procedure, YieldCallback yield);
+    ~DeduplicationRun();
 
     // Carries out the run from opening the connection to opening the preview (lines 112 to 178).
     // Inputs refused without the server send nothing; inputs the survey refuses send nothing that
@@ -92,8 +92,7 @@ class DeduplicationRun {
     void PinSession();
     void BuildCopy(const RunInputs& inputs, const QString& scratch);
     void Copy(const RunInputs& inputs, const QString& scratch);
-    void ReadKeysAndFindDuplicates(const RunInputs& inputs);
-    void ConfirmRepeatedKeys();
+    void FindDuplicates(const RunInputs& inputs);
     void DeleteDuplicates(const RunInputs& inputs);
     void DropKey(const RunInputs& inputs);
     void SwapIn(const RunInputs& inputs, const ScratchNames& names);
@@ -108,19 +107,7 @@ class DeduplicationRun {
     app::GuardedProcedure& proc_;
     YieldCallback yield_;
     std::shared_ptr<db::Connection> connection_;
-    // The row ids of the first reading come in ascending order, signed or not as the column is.
-    struct RowIdOrder {
-        bool isSigned = false;
-        bool any = false;
-        uint64_t previous = 0;
-        // The current row's id; throws when it does not come after the one before.
-        uint64_t Next(const db::KeyCursor& row, const QString& column);
-    };
-
-    std::optional<KeySlices> keys_;
-    std::optional<KeySpool> spool_;  // the first reading's ids and keys, for the second
-    RepeatScreen screen_;            // the first reading of the keys
-    DuplicateDetector detector_;     // the second
+    std::unique_ptr<DuplicateSearch> search_;  // the key reader and the comparison
     // The column that tells the copied rows apart (the temporary column, or the chosen table's
     // primary key that the fast plan's copy keeps), and its values of the rows to delete, in
     // ascending order (the deletes take them highest first): 64-bit patterns of signed or
@@ -129,11 +116,11 @@ class DeduplicationRun {
     std::vector<uint64_t> ids_;
     bool signedIds_ = false;
     bool opensPreview_ = true;
-    int64_t sliceBytes_ = KeySlices::kSliceBytes;
-    int64_t firstSliceRows_ = KeySlices::kFirstSliceRows;
+    int64_t sliceBytes_;  // KeySlices' own unless a test sets them
+    int64_t firstSliceRows_;
     std::optional<SessionFacts> session_;
     std::optional<TableSurvey> survey_;
-    SQLULEN serverIsolation_ = 0;  // the session's own level, before the run changed it
+    uint64_t serverIsolation_ = 0;  // the session's own level, before the run changed it
     Progress progress_;
     RunOutcome outcome_;
 };

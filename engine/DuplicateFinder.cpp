@@ -2,57 +2,11 @@
 
 #include <QSet>
 #include <algorithm>
-#include <limits>
 #include <stdexcept>
 #include <string>
 #include <unordered_set>
 
 namespace tarnwick::engine {
-
-void DuplicateDetector::CountRow() {
-    if (rows_ >= std::numeric_limits<int32_t>::max()) {
-        throw std::overflow_error("Overflow: more rows than a 32-bit row position can count");
-    }
-    ++rows_;
-}
-
-DuplicateDetector::KeptKey DuplicateDetector::Keep(std::string_view key) {
-    if (key.size() <= kExactKeyBytes) return {key, false};
-    digest_.reset();
-    digest_.addData(QByteArrayView(key.data(), static_cast<qsizetype>(key.size())));
-    const QByteArrayView digest = digest_.resultView();
-    return {{digest.data(), static_cast<size_t>(digest.size())}, true};
-}
-
-bool DuplicateDetector::Add(std::string_view key) {
-    if (!AddKept(Keep(key))) return false;
-    positions_.push_back(static_cast<int32_t>(rows_));
-    return true;
-}
-
-bool DuplicateDetector::AddKept(KeptKey key) {
-    CountRow();
-    return !(key.digest ? seenLong_ : seen_).Insert(key.bytes);
-}
-
-bool DuplicateDetector::AddText(const QString& key) {
-    return Add(std::string_view(reinterpret_cast<const char*>(key.utf16()),
-                                static_cast<size_t>(key.size()) * sizeof(char16_t)));
-}
-
-std::vector<int32_t> DuplicateDetector::PositionsDescending() const {
-    return {positions_.rbegin(), positions_.rend()};
-}
-
-std::vector<int32_t> FindDuplicatePositions(const std::vector<QString>& keys,
-                                            const YieldCallback& yield) {
-    DuplicateDetector detector;
-    for (const QString& key : keys) {
-        YieldNow(yield);
-        detector.AddText(key);
-    }
-    return detector.PositionsDescending();
-}
 
 void RemoveItemsFoundIn(ItemList& target, const ItemList& reference, const YieldCallback& yield) {
     QSet<QString> referenceTexts;

@@ -25,7 +25,7 @@ KeySlices::KeySlices(std::shared_ptr<db::Connection> connection, Query query, in
 
 void KeySlices::Open() {
     cursor_.reset();
-    lastId_.clear();
+    lastId_ = 0;
     anyRead_ = false;
     asked_ = rowsInSlice_ = rowsRead_ = bytesRead_ = 0;
     ended_ = false;
@@ -43,8 +43,10 @@ void KeySlices::OpenSlice() {
     asked_ = NextSliceRows();
     rowsInSlice_ = 0;
     std::optional<QString> after;
-    if (anyRead_)
-        after = QString::fromLatin1(lastId_.data(), static_cast<qsizetype>(lastId_.size()));
+    if (anyRead_) {
+        after =
+            signedIds_ ? QString::number(static_cast<int64_t>(lastId_)) : QString::number(lastId_);
+    }
     cursor_.emplace(db::KeyCursor::Open(
         connection_,
         KeySliceQuery(query_.table, query_.idColumn, query_.keyFields, after, asked_)));
@@ -53,6 +55,7 @@ void KeySlices::OpenSlice() {
         throw db::DbError(
             QStringLiteral("The row ids of %1 are not whole numbers").arg(query_.idColumn));
     }
+    signedIds_ = cursor_->HoldsSignedIntegers(0);
 }
 
 bool KeySlices::Fetch() {
@@ -70,8 +73,8 @@ bool KeySlices::Fetch() {
     ++rowsRead_;
     bytesRead_ += static_cast<int64_t>(cursor_->RowBytes()) + kRowOverhead +
                   kValueOverhead * cursor_->FieldCount();
-    lastId_.clear();
-    cursor_->AppendValue(0, lastId_);
+    lastId_ =
+        signedIds_ ? static_cast<uint64_t>(cursor_->SignedValue(0)) : cursor_->UnsignedValue(0);
     anyRead_ = true;
     return true;
 }
@@ -81,8 +84,8 @@ const db::KeyCursor& KeySlices::Row() const {
     return *cursor_;
 }
 
-int KeySlices::FieldCount() const {
-    return Row().FieldCount();
+bool KeySlices::AppendField(int field, std::string& out) const {
+    return Row().AppendValue(field + 1, out);  // column 0 is the row id
 }
 
 }  // namespace tarnwick::engine

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <string>
 
 #include "db/KeyCursor.h"
+#include "engine/KeyRows.h"
 
 namespace tarnwick::db {
 class Connection;
@@ -21,7 +21,7 @@ namespace tarnwick::engine {
 // from the bytes per row read so far, so a slice of wide keys has fewer rows. The rows come in
 // row-id order, as one statement ordered by the row id would give them; a slice that returns
 // fewer rows than it asked for is the last.
-class KeySlices {
+class KeySlices : public KeyRows {
   public:
     struct Query {
         QString table;
@@ -39,23 +39,27 @@ class KeySlices {
     void Open();
     // Moves to the next row, sending the next slice when the current one is read through; false
     // past the last row. Throws DbError when a slice fails.
-    bool Fetch();
-    // The current row: column 0 is the row id, the key fields follow.
-    const db::KeyCursor& Row() const;
-    int FieldCount() const;
+    bool Fetch() override;
+    int KeyFieldCount() const override { return static_cast<int>(query_.keyFields.size()); }
+    // The current row's id, read once as the row came.
+    uint64_t Id() const override { return lastId_; }
+    bool IdsSigned() const override { return signedIds_; }
+    bool AppendField(int field, std::string& out) const override;
 
     int SliceCount() const { return slices_; }
 
   private:
     void OpenSlice();
     int64_t NextSliceRows() const;
+    const db::KeyCursor& Row() const;
 
     std::shared_ptr<db::Connection> connection_;
     Query query_;
     int64_t sliceBytes_;
     int64_t firstSliceRows_;
     std::optional<db::KeyCursor> cursor_;
-    std::string lastId_;  // the row id of the last row read, as its digits
+    uint64_t lastId_ = 0;  // the row id of the last row read
+    bool signedIds_ = false;
     bool anyRead_ = false;
     int64_t asked_ = 0;        // the rows the current slice asked for
     int64_t rowsInSlice_ = 0;  // the rows read of it so far

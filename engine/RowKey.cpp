@@ -2,21 +2,13 @@
 
 #include <charconv>
 
+#include "engine/KeyRows.h"
+
 namespace tarnwick::engine {
 
-void RowKey::Append(const db::Value& value) {
+void RowKey::AppendField(const KeyRows& rows, int field) {
     const size_t start = key_.size();
-    if (value) key_ += value->toStdString();
-    EndField(start);
-}
-
-void RowKey::AppendField(const db::KeyCursor& cursor, int field) {
-    const size_t start = key_.size();
-    cursor.AppendValue(field, key_);  // appends nothing for NULL
-    EndField(start);
-}
-
-void RowKey::EndField(size_t start) {
+    rows.AppendField(field, key_);  // appends nothing for NULL
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, key_.size() - start).ptr;
     key_ += ':';

@@ -1,13 +1,11 @@
 #pragma once
 
-#include <QString>
 #include <string>
 #include <string_view>
 
-#include "db/KeyCursor.h"
-#include "db/Value.h"
-
 namespace tarnwick::engine {
+
+class KeyRows;
 
 // Builds one row's key from its key field values, field by field, as UTF-8 bytes. Each value is
 // written as its exact text form (db/KeyText.h) followed by ":" + its length in bytes + ";"
@@ -18,18 +16,12 @@ namespace tarnwick::engine {
 class RowKey {
   public:
     void Clear() { key_.clear(); }
-    void Append(const db::Value& value);
-    // The same for a field of the cursor's current row, straight from the cursor's buffers.
-    void AppendField(const db::KeyCursor& cursor, int field);
+    // Appends key field `field` of the current row of `rows`.
+    void AppendField(const KeyRows& rows, int field);
 
     std::string_view Bytes() const { return key_; }
-    QString Text() const {
-        return QString::fromUtf8(key_.data(), static_cast<qsizetype>(key_.size()));
-    }
 
   private:
-    void EndField(size_t start);
-
     std::string key_;
 };
 

@@ -1,5 +1,6 @@
 #include "engine/Statements.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 
@@ -146,37 +147,30 @@ char* WriteId(uint64_t id, bool isSigned, char* to, char* end) {
 
 }  // namespace
 
-QString DeleteStatement(const QString& table, const QString& idColumn,
-                        std::span<const uint64_t> ids, bool isSigned) {
-    // The digits are written as bytes first: a QString::number per value costs more than the
-    // rest of a delete on the client.
+DeleteBatch DeleteStatement(const QString& table, const QString& idColumn,
+                            std::span<const uint64_t> ids, bool isSigned,
+                            uint64_t maxStatementBytes, size_t maxIds) {
+    const QString start = DeleteStatementStart(table, idColumn);
+    // The closing parenthesis counts too. The digits are written as bytes: a QString::number per
+    // value costs more than the rest of a delete on the client.
+    uint64_t bytes = static_cast<uint64_t>(start.toUtf8().size()) + 1;
     std::string digits;
-    digits.reserve(ids.size() * 9);
-    char number[24];
-    for (size_t i = 0; i < ids.size(); ++i) {
-        if (i > 0) digits += ", ";
-        digits.append(number, WriteId(ids[i], isSigned, number, number + sizeof number));
-    }
-    const QString list = QString::fromLatin1(digits.data(), static_cast<qsizetype>(digits.size()));
-    // No closing semicolon, like the single-row delete.
-    return DeleteStatementStart(table, idColumn) + list + u')';
-}
-
-size_t DeleteBatchLength(const QString& table, const QString& idColumn,
-                         std::span<const uint64_t> ids, bool isSigned, uint64_t maxStatementBytes) {
-    uint64_t bytes =
-        static_cast<uint64_t>(DeleteStatementStart(table, idColumn).toUtf8().size()) + 1;
+    digits.reserve(std::min(ids.size(), maxIds) * 9);
     size_t count = 0;
     char number[24];
-    while (count < ids.size() && count < static_cast<size_t>(kDeleteBatchSize)) {
-        const auto digits = static_cast<uint64_t>(
-            WriteId(ids[count], isSigned, number, number + sizeof number) - number);
-        const uint64_t more = digits + (count > 0 ? 2 : 0);
+    while (count < ids.size() && count < maxIds) {
+        char* end = WriteId(ids[count], isSigned, number, number + sizeof number);
+        const uint64_t more = static_cast<uint64_t>(end - number) + (count > 0 ? 2 : 0);
         if (count > 0 && bytes + more > maxStatementBytes) break;
+        if (count > 0) digits += ", ";
+        digits.append(number, end);
         bytes += more;
         ++count;
     }
-    return count;
+    // No closing semicolon, like the single-row delete.
+    return {
+        start + QString::fromLatin1(digits.data(), static_cast<qsizetype>(digits.size())) + u')',
+        count};
 }
 
 QString DropKeyStatement(const QString& newTable) {

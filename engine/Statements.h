@@ -49,13 +49,17 @@ QString AddKeyStatement(const QString& newTable);
 // Each key field is quoted here, and only here (a backtick inside a name doubled).
 QString KeySliceQuery(const QString& table, const QString& idColumn, const QStringList& keyFields,
                       const std::optional<QString>& after, int64_t rows);
-// Deletes the rows whose row-id column holds one of `ids` (64-bit patterns, signed or not).
-QString DeleteStatement(const QString& table, const QString& idColumn,
-                        std::span<const uint64_t> ids, bool isSigned);
-// How many of `ids`, from the first, go into one delete: at most kDeleteBatchSize, and no more
-// than keep the statement within `maxStatementBytes` (UTF-8). At least one.
-size_t DeleteBatchLength(const QString& table, const QString& idColumn,
-                         std::span<const uint64_t> ids, bool isSigned, uint64_t maxStatementBytes);
+// A delete of the rows whose row-id column holds one of the first ids of `ids` (64-bit patterns,
+// signed or not), named in their order: at most `maxIds` of them, and no more than keep the
+// statement within `maxStatementBytes` (UTF-8); at least one.
+struct DeleteBatch {
+    QString statement;
+    size_t ids = 0;  // how many of `ids` it names
+};
+DeleteBatch DeleteStatement(const QString& table, const QString& idColumn,
+                            std::span<const uint64_t> ids, bool isSigned,
+                            uint64_t maxStatementBytes = UINT64_MAX,
+                            size_t maxIds = kDeleteBatchSize);
 QString DropKeyStatement(const QString& newTable);
 
 // The fast plan's own statements. The copy either keeps the chosen table's primary key as its own

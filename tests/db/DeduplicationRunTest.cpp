@@ -8,9 +8,11 @@
 
 #include "app/core/GuardedProcedure.h"
 #include "db/Identifier.h"
+#include "db/RowSet.h"
 #include "db/StatementObserver.h"
 #include "engine/DeduplicationRun.h"
 #include "engine/RunSummary.h"
+#include "engine/Statements.h"
 #include "tests/support/RecordedRun.h"
 #include "tests/support/RecordingMessageBoxService.h"
 #include "tests/support/RunStatements.h"

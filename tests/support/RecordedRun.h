@@ -6,8 +6,10 @@
 
 #include "app/core/GuardedProcedure.h"
 #include "db/ConnectionSettings.h"
+#include "db/RowSet.h"
 #include "db/StatementObserver.h"
 #include "engine/DeduplicationRun.h"
+#include "engine/Statements.h"
 #include "tests/support/RecordingMessageBoxService.h"
 
 namespace tarnwick::test {

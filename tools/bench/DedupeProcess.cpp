@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/DeduplicationRun.h"
+#include "engine/Statements.h"
 
 extern char** environ;
 

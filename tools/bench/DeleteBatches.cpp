@@ -7,6 +7,7 @@
 #include "db/Connection.h"
 #include "db/Identifier.h"
 #include "engine/DeduplicationRun.h"
+#include "engine/Statements.h"
 #include "tools/bench/BenchTable.h"
 
 namespace tarnwick::bench {
@@ -38,7 +39,9 @@ DeleteFigures TimeDeletes(db::Connection& connection, const QString& table, int 
         const size_t end = std::min(positions.size(), next + static_cast<size_t>(batchSize));
         const std::span<const uint64_t> batch =
             std::span<const uint64_t>(positions).subspan(next, end - next);
-        connection.Execute(engine::DeleteStatement(copy, temporary, batch, false));
+        connection.Execute(
+            engine::DeleteStatement(copy, temporary, batch, false, UINT64_MAX, batch.size())
+                .statement);
         ++figures.statements;
     }
     figures.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;

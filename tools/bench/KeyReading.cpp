@@ -5,9 +5,8 @@
 #include <vector>
 
 #include "db/Connection.h"
-#include "db/Identifier.h"
-#include "db/KeyCursor.h"
-#include "engine/DuplicateFinder.h"
+#include "engine/DuplicateDetector.h"
+#include "engine/KeySlices.h"
 #include "engine/RowKey.h"
 
 namespace tarnwick::bench {
@@ -19,13 +18,17 @@ double Seconds(QElapsedTimer& timer) {
     return seconds;
 }
 
+// The 1-based positions of the keys that repeat an earlier key, highest first.
 std::vector<int32_t> Detect(const std::vector<std::string>& keys, size_t count,
                             double* distinctKeyMegabytes = nullptr) {
     engine::DuplicateDetector detector;
-    for (size_t i = 0; i < count; ++i) detector.Add(keys[i]);
+    std::vector<int32_t> positions;
+    for (size_t i = 0; i < count; ++i) {
+        if (detector.Add(detector.Keep(keys[i]))) positions.push_back(static_cast<int32_t>(i + 1));
+    }
     if (distinctKeyMegabytes != nullptr)
         *distinctKeyMegabytes = static_cast<double>(detector.DistinctKeyBytes()) / 1e6;
-    return detector.PositionsDescending();
+    return {positions.rbegin(), positions.rend()};
 }
 
 // The quadratic scan the linear detection replaced, as the baseline.
@@ -46,16 +49,16 @@ KeyReadingFigures MeasureKeyReading(const std::shared_ptr<db::Connection>& conne
     KeyReadingFigures figures;
     QElapsedTimer timer;
     timer.start();
-    db::KeyCursor cursor = db::KeyCursor::Open(
-        connection, "SELECT name, city FROM " + db::QuoteIdentifier(table) + " ORDER BY id;");
+    engine::KeySlices rows(connection, {table, QStringLiteral("id"), {"name", "city"}});
+    rows.Open();
     figures.openSeconds = Seconds(timer);
 
     std::vector<std::string> keys;
     engine::RowKey key;
-    while (cursor.Fetch()) {
+    while (rows.Fetch()) {
         key.Clear();
-        key.AppendField(cursor, 0);
-        key.AppendField(cursor, 1);
+        key.AppendField(rows, 0);
+        key.AppendField(rows, 1);
         keys.emplace_back(key.Bytes());
     }
     figures.readSeconds = Seconds(timer);

@@ -10,8 +10,8 @@ namespace tarnwick::bench {
 
 // The key reading of a run taken apart, on the (name, city) keys of `table` in id order.
 struct KeyReadingFigures {
-    double openSeconds = 0;           // sending the key query; the driver stores the whole result
-    double readSeconds = 0;           // fetching the rows and building their keys
+    double openSeconds = 0;           // sending the key query's first slice (KeySlices)
+    double readSeconds = 0;           // fetching the rows (the other slices) and building keys
     double detectSeconds = 0;         // the duplicate detection alone, on keys kept in memory
     double naiveSeconds = 0;          // the quadratic scan on the first kNaiveKeys keys
     double linearSeconds = 0;         // the detection on the same keys
