@@ -59,9 +59,6 @@ class Connection {
     void SetConnectionTimeout(int seconds);
     // Sets one of the options to its fixed value.
     void SetOption(ConnectionOption option);
-    int CursorLocation() const { return cursorLocation_; }
-    int CommandTimeout() const { return commandTimeout_; }
-    int ConnectionTimeout() const { return connectionTimeout_; }
 
     // The transaction isolation of the session (SQL_ATTR_TXN_ISOLATION: SQL_TXN_READ_COMMITTED,
     // SQL_TXN_REPEATABLE_READ, ...). On an open connection the driver changes the session's level
@@ -84,9 +81,8 @@ class Connection {
     // them (a copy: the rows it made; a delete: the rows it removed). Throws DbError on failure.
     int64_t ExecuteCounted(const QString& statement);
 
-    // How a statement's result is to be read: forward only, row by row, or also at any position
-    // (row sets, which grids read only where they look, and the run's key reading, which reads
-    // its rows twice).
+    // How a statement's result is to be read: forward only, row by row (the survey, the key
+    // reading), or also at any position (row sets, which grids read only where they look).
     enum class Reading { Forward, Positioned };
 
     // Sends a statement and returns its result, fetched by the driver into its own buffer: as it
@@ -94,10 +90,8 @@ class Connection {
     ResultReader Query(const QString& statement, Reading reading = Reading::Forward);
     Cursor OpenCursor(const QString& statement, Reading reading = Reading::Forward);
 
-    // True while a call of this connection is at work on the server (the user-interface thread
-    // meanwhile processes window events): nothing else may use the connection until it returns.
-    bool Busy() const { return work_.AtWork(); }
-    // The connection's waits for the server, and what is left for their end (db/ConnectionWork.h).
+    // The connection's waits for the server, whether it is at work (Work().AtWork(): nothing else
+    // may use it until the call returns), and what is left for their end (db/ConnectionWork.h).
     ConnectionWork& Work() const { return work_; }
 
     ~Connection();

@@ -19,10 +19,6 @@ constexpr SQLULEN kBlockRows = 256;
 // value in chunks.
 constexpr SQLLEN kMaxBoundWidth = 4096;
 
-bool IsBinary(SQLSMALLINT type) {
-    return type == SQL_BINARY || type == SQL_VARBINARY || type == SQL_LONGVARBINARY;
-}
-
 void AppendUtf8(const char* bytes, size_t length, std::vector<char16_t>& out) {
     bool ascii = true;
     for (size_t i = 0; i < length; ++i)
@@ -49,7 +45,7 @@ void AppendText(bool binary, const char* bytes, size_t length, std::vector<char1
 Cursor::Cursor(ResultReader result) : result_(std::move(result)) {
     std::vector<ResultReader::Binding> bindings;
     for (const ResultReader::Column& column : result_.Columns()) {
-        const bool binary = IsBinary(column.type);
+        const bool binary = HoldsBytes(column.type);
         binary_.push_back(binary);
         // Room for the widest text form: up to four bytes a character, a margin, the zero.
         const auto widest = std::max<SQLLEN>(

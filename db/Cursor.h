@@ -37,8 +37,6 @@ class Cursor {
     // Rows the driver hands over in one fetch (a block of bound columns, or one row).
     long RowsPerFetch() const { return result_.RowsPerFetch(); }
 
-    // True while the connection is at work on another statement; the cursor must then wait.
-    bool ConnectionBusy() const { return result_.ConnectionBusy(); }
     const std::shared_ptr<Connection>& GetConnection() const { return result_.GetConnection(); }
 
     // The value of a column of the current row, in any order the caller likes.

@@ -32,7 +32,7 @@ Number Load(const char* bytes) {
 
 KeyCursor KeyCursor::Open(const std::shared_ptr<Connection>& connection, const QString& statement) {
     if (!connection) throw DbError(QStringLiteral("The key cursor has no connection"));
-    return KeyCursor(connection->Query(statement, Connection::Reading::Positioned));
+    return KeyCursor(connection->Query(statement));
 }
 
 KeyCursor::KeyCursor(ResultReader result) : result_(std::move(result)) {
@@ -63,8 +63,7 @@ KeyCursor::KeyCursor(ResultReader result) : result_(std::move(result)) {
                 break;
             default: {
                 const SQLSMALLINT type = column.type;
-                const bool bytes = type == SQL_BIT || type == SQL_BINARY || type == SQL_VARBINARY ||
-                                   type == SQL_LONGVARBINARY;
+                const bool bytes = HoldsBytes(type);
                 form = bytes ? Form::Bytes : Form::Text;
                 const SQLLEN widest = std::max(
                     {column.octetLength, column.displaySize,

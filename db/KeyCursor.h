@@ -18,8 +18,9 @@ class Connection;
 // The form follows the column's type: integers as decimal digits (read as 64-bit integers),
 // FLOAT as the shortest text that reads back as the same float and DOUBLE the same (read as binary
 // values: the server's own text of a FLOAT has six digits and merges distinct values), binary
-// strings and BIT as "0x" and hexadecimal digits, and everything else (text, DECIMAL, dates and
-// times with their fractions, ENUM, SET, JSON, INET6, UUID) as the UTF-8 text the driver gives.
+// strings and BIT as "0x" and hexadecimal digits (HoldsBytes), and everything else (text, DECIMAL,
+// dates and times with their fractions, ENUM, SET, JSON, INET6, UUID) as the UTF-8 text the driver
+// gives.
 //
 // One limit of the driver's text remains: text arrives converted to the connection's character
 // set (utf8mb4), which is exact for latin1 and the Unicode sets but may merge characters of sets
@@ -43,9 +44,6 @@ class KeyCursor {
 
     // Moves to the next row; false once past the last row.
     bool Fetch() { return result_.Fetch(); }
-    // Goes back to before the first row: the rows can be read again, from the driver's buffer,
-    // without sending anything.
-    void Rewind() { result_.Rewind(); }
 
     // Appends the text form of the column's value in the current row to `out` and returns true,
     // or returns false for NULL (and appends nothing).

@@ -129,8 +129,4 @@ void ResultReader::ThrowTooLong(int column) const {
                       .arg(columns_[static_cast<size_t>(column)].name));
 }
 
-bool ResultReader::ConnectionBusy() const {
-    return connection_ && connection_->Busy();
-}
-
 }  // namespace tarnwick::db

@@ -14,6 +14,15 @@ namespace tarnwick::db {
 
 class Connection;
 
+// Whether a column of this SQL type holds bytes rather than text: its values are read as bytes and
+// written as "0x" and hexadecimal digits, so that different bytes never give the same text, and
+// none is shown as an unprintable character: BINARY, VARBINARY, BLOB and BIT (the driver gives
+// BIT(1) as SQL_BIT and its text as the byte 0x01 or 0x00, wider BITs as binary strings).
+inline bool HoldsBytes(SQLSMALLINT type) {
+    return type == SQL_BIT || type == SQL_BINARY || type == SQL_VARBINARY ||
+           type == SQL_LONGVARBINARY;
+}
+
 // One statement's result as the driver holds it: the description of its columns, and the
 // reading of its rows into buffers of the program's own. When every column has a bounded width
 // the rows are fetched a block at a time into column-wise bound buffers; otherwise a row at a
@@ -54,10 +63,9 @@ class ResultReader {
     // Moves to the next row; false once past the last row.
     bool Fetch();
     // For a statement executed for positioned reading: moves to the 0-based row `row` (false when
-    // there is none; Fetch then goes on after it), goes back before the first row, or counts the
-    // rows (exact before the first is read).
+    // there is none; Fetch then goes on after it), or counts the rows (exact before the first is
+    // read).
     bool FetchAt(long row);
-    void Rewind() { block_.Rewind(); }
     long RowCount();
 
     // The current row's value of a column: its bytes (text without a terminating zero), or null
@@ -73,8 +81,6 @@ class ResultReader {
         return buffer.data.data() + static_cast<size_t>(buffer.width) * row;
     }
 
-    // True while the connection is at work on another statement; the reader must then wait.
-    bool ConnectionBusy() const;
     const std::shared_ptr<Connection>& GetConnection() const { return connection_; }
 
   private:

@@ -11,6 +11,12 @@ namespace {
 // Rows per block when every value comes by itself (wide columns such as TEXT or BLOB).
 constexpr long kRowsPerBlockOfWideValues = 32;
 
+// Whether the cursor's connection is at work on another statement: its rows must then wait.
+bool AtWork(const Cursor& cursor) {
+    const std::shared_ptr<Connection>& connection = cursor.GetConnection();
+    return connection && connection->Work().AtWork();
+}
+
 }  // namespace
 
 RowSet::RowSet() = default;
@@ -44,7 +50,7 @@ void RowSet::Close() {
     cache_.reset();
     // A grid may let go of its rows while their connection works on another statement; the
     // statement is then freed once that call has returned.
-    if (cursor_ && cursor_->ConnectionBusy()) {
+    if (cursor_ && AtWork(*cursor_)) {
         std::shared_ptr<Cursor> held = std::move(cursor_);
         held->GetConnection()->Work().AfterWork([held] {});
     }
@@ -87,11 +93,6 @@ void RowSet::MoveNext() {
     ++position_;
 }
 
-long RowSet::Position() const {
-    RequireOpen();
-    return position_;
-}
-
 Value RowSet::Field(int column) const {
     if (Eof())
         throw DbError(QStringLiteral("The row set has no current row (it is past its last row)"));
@@ -109,7 +110,7 @@ void RowSet::RequireCell(long row, int column) const {
 }
 
 bool RowSet::CanReadAt(long row) const {
-    return IsOpen() && (cache_->Holds(row) || !cursor_->ConnectionBusy());
+    return IsOpen() && (cache_->Holds(row) || !AtWork(*cursor_));
 }
 
 void RowSet::WhenReadable(std::function<void()> then) const {
@@ -124,10 +125,6 @@ Value RowSet::ValueAt(long row, int column) const {
             "The rows cannot be read now: their connection is at work on another statement."));
     }
     return cache_->ValueAt(*cursor_, row, column);
-}
-
-bool RowSet::IsNullAt(long row, int column) const {
-    return !ValueAt(row, column).has_value();
 }
 
 }  // namespace tarnwick::db

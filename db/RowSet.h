@@ -41,7 +41,6 @@ class RowSet {
     QString FieldName(int column) const;
     bool Eof() const;
     void MoveNext();
-    long Position() const;  // 0-based index of the current row
 
     // The value of a column of the current row; throws when at the end.
     Value Field(int column) const;
@@ -49,7 +48,6 @@ class RowSet {
     // Random access for views: row in [0, RecordCount()), column in [0, FieldCount()). Throws
     // DbError when the row has to be read while the connection is at work on another statement.
     Value ValueAt(long row, int column) const;
-    bool IsNullAt(long row, int column) const;
     // Whether ValueAt can answer at once: the row is at hand, or the connection is free to read it.
     bool CanReadAt(long row) const;
     // Runs `then` once every row can be read: at once, or when the connection's work has ended.

@@ -22,24 +22,12 @@ void RowBlock::UseBlocks(SQLHSTMT stmt, SQLULEN rows) {
 }
 
 bool RowBlock::Next(SQLHSTMT stmt) {
-    if (rewound_) {
-        rewound_ = false;
-        return Fetched(stmt, SQLFetchScroll(stmt, SQL_FETCH_FIRST, 0),
-                       "SQLFetchScroll(SQL_FETCH_FIRST)");
-    }
     if (finished_) return false;
     if (blocks_ && ++row_ < *rowsInBlock_) return true;
     return Fetched(stmt, SQLFetch(stmt), "SQLFetch");
 }
 
-void RowBlock::Rewind() {
-    rewound_ = true;
-    finished_ = false;
-    row_ = 0;
-}
-
 bool RowBlock::At(SQLHSTMT stmt, SQLLEN row) {
-    rewound_ = false;
     return Fetched(stmt, SQLFetchScroll(stmt, SQL_FETCH_ABSOLUTE, row + 1),
                    "SQLFetchScroll(SQL_FETCH_ABSOLUTE)");
 }

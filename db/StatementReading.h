@@ -22,9 +22,6 @@ class RowBlock {
     // Moves to the 0-based row `row` of a statement that can scroll (its block starts there);
     // false when the result has no such row. Next then goes on with the rows after it.
     bool At(SQLHSTMT stmt, SQLLEN row);
-    // Goes back to before the first row of a statement that can scroll: Next then fetches the
-    // first row (or block) again.
-    void Rewind();
 
     // The current row's place in its block (0 when fetching row by row).
     SQLULEN Row() const { return row_; }
@@ -39,7 +36,6 @@ class RowBlock {
     SQLULEN row_ = 0;
     bool blocks_ = false;
     bool finished_ = false;
-    bool rewound_ = false;
 };
 
 // Reads the whole value of a column of the current row with SQLGetData, in chunks, and appends

@@ -108,9 +108,7 @@ void DeduplicationRun::OpenPreview(const RunInputs& inputs) {
                 QStringLiteral("Not opened: %1 does not hold the result of this run.")
                     .arg(db::QuoteIdentifier(inputs.newTableName)));
         }
-        auto preview = std::make_shared<db::RowSet>();
-        preview->Open(PreviewQuery(inputs.newTableName), connection_);
-        outcome_.preview = std::move(preview);
+        outcome_.preview = db::OpenRowSet(connection_, PreviewQuery(inputs.newTableName));
     });
 }
 

@@ -119,7 +119,7 @@ SessionFacts PinSession(db::Connection& connection, SessionUse use) {
     {
         db::Cursor variables = connection.OpenCursor(SessionVariablesQuery(use));
         while (variables.Fetch()) {
-            const QString name = db::NullToDefault(variables.Read(0), {}).toLower();
+            const QString name = db::NullToDefault(variables.Read(0), {});
             facts.Insert(name, db::NullToDefault(variables.Read(1), {}));
         }
     }

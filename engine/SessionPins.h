@@ -27,7 +27,10 @@ enum class SessionUse {
 // innodb_force_primary_key, ...), as text. A variable the server does not have is absent.
 class SessionFacts {
   public:
-    void Insert(const QString& name, const QString& value) { values_.insert(name, value); }
+    // Names compare without letter case, as the server compares them.
+    void Insert(const QString& name, const QString& value) {
+        values_.insert(name.toLower(), value);
+    }
     std::optional<QString> Value(const QString& name) const;
     // True when the variable exists and is ON (or 1).
     bool IsOn(const QString& name) const;

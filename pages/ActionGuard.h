@@ -10,24 +10,25 @@ namespace tarnwick::pages {
 //
 //   void Form2::PushButton3_Click() {
 //       const ActionGuard::Hold hold(wizard_.PageChange());
-//       if (!hold.Entered()) return;  // the action is still at work
+//       if (!hold.Entered()) return;  // the action is still going on
 //       ...
 class ActionGuard {
   public:
-    bool AtWork() const { return atWork_; }
+    // True while an action holds the guard.
+    bool Held() const { return held_; }
 
     class Hold {
       public:
-        explicit Hold(ActionGuard& guard) : guard_(guard.atWork_ ? nullptr : &guard) {
-            if (guard_ != nullptr) guard_->atWork_ = true;
+        explicit Hold(ActionGuard& guard) : guard_(guard.held_ ? nullptr : &guard) {
+            if (guard_ != nullptr) guard_->held_ = true;
         }
         ~Hold() {
-            if (guard_ != nullptr) guard_->atWork_ = false;
+            if (guard_ != nullptr) guard_->held_ = false;
         }
         Hold(const Hold&) = delete;
         Hold& operator=(const Hold&) = delete;
 
-        // False when the action was already at work: the press must then do nothing.
+        // False when the guard was already held: the press must then do nothing.
         bool Entered() const { return guard_ != nullptr; }
 
       private:
@@ -35,7 +36,7 @@ class ActionGuard {
     };
 
   private:
-    bool atWork_ = false;
+    bool held_ = false;
 };
 
 }  // namespace tarnwick::pages

@@ -199,7 +199,7 @@ void Form1::PushButton3_Click() {
 }
 
 void Form1::PushButton5_Click() {
-    const ActionGuard::Hold hold(testAtWork_);
+    const ActionGuard::Hold hold(connectionTest_);
     if (!hold.Entered()) return;
     app::GuardedProcedure proc(QStringLiteral("Form1.PushButton5_Click"));
     std::shared_ptr<db::Connection> connection;

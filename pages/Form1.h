@@ -50,7 +50,7 @@ class Form1 : public PageWindow {
 
     Wizard& wizard_;
     app::RememberedValues remembered_;
-    ActionGuard testAtWork_;
+    ActionGuard connectionTest_;
     app::SkinFramework* skin_;  // children of the page from here on
     QGroupBox* frame1_;
     QLineEdit* text1_;

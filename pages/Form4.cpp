@@ -94,7 +94,7 @@ void Form4::PushButton4_Click() {
     // A press while the run or "< Back" works starts nothing; "Exit" always ends the program.
     const ActionGuard::Hold hold(wizard_.PageChange());
     if (!hold.Entered() && pushButton4_->text() != kExit) return;
-    const ActionGuard::Hold running(runAtWork_);
+    const ActionGuard::Hold running(run_);
     app::GuardedProcedure proc(QStringLiteral("Form4.PushButton4_Click"));
     engine::DeduplicationRun run(proc, [] { app::YieldToWindowSystem(); });  // lines 100 to 104
     bool exit = false;

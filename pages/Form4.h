@@ -24,7 +24,7 @@ class Form4 : public PageWindow {
     void PushButton4_Click();  // "Finish", then "Exit"
 
     // Whether a run is at work (between "Finish" and the end of the run).
-    bool Running() const { return runAtWork_.AtWork(); }
+    bool Running() const { return run_.Held(); }
 
     QLineEdit& Text1() const { return *text1_; }
     QPushButton& PushButton4() const { return *pushButton4_; }
@@ -32,7 +32,7 @@ class Form4 : public PageWindow {
 
   private:
     Wizard& wizard_;
-    ActionGuard runAtWork_;
+    ActionGuard run_;
     MinimiseWatch* minimised_;  // children of the page from here on
     QLabel* label1_;
     QLineEdit* text1_;

@@ -95,7 +95,7 @@ TEST(ConnectionWork, WindowEventsAreProcessedWhileTheServerWorksOnAStatement) {
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         ++ticks;
-        busyInside = busyInside || connection->Busy();
+        busyInside = busyInside || connection->Work().AtWork();
     });
     timer.start(10);
     auto rows = connection->Execute("SELECT SLEEP(0.5) AS slept;");
@@ -103,7 +103,7 @@ TEST(ConnectionWork, WindowEventsAreProcessedWhileTheServerWorksOnAStatement) {
     EXPECT_EQ(rows->Field(0), "0");
     EXPECT_GT(ticks, 10);
     EXPECT_TRUE(busyInside);
-    EXPECT_FALSE(connection->Busy());
+    EXPECT_FALSE(connection->Work().AtWork());
 }
 
 TEST(ConnectionWork, AConnectionAtWorkTakesNoSecondStatement) {

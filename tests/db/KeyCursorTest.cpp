@@ -7,7 +7,6 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/KeyCursor.h"
-#include "db/StatementObserver.h"
 #include "tests/support/TestServer.h"
 
 using namespace tarnwick::db;
@@ -124,41 +123,4 @@ TEST(KeyCursor, ReadsLongValuesWhole) {
     ASSERT_TRUE(cursor.Fetch());
     EXPECT_EQ(RowTexts(cursor), (std::vector<std::string>{"3", "", "NULL"}));
     EXPECT_FALSE(cursor.Fetch());
-}
-
-// A second reading after Rewind comes from the driver's buffer and gives the same rows, in blocks
-// and row by row.
-TEST(KeyCursor, ReadsTheSameRowsAgainAfterRewind) {
-    const auto settings = TestServer::FreshDatabaseForThisTest();
-    auto connection = OpenConnection(settings);
-    connection->Execute("CREATE TABLE t (id INT, a VARCHAR(20), b TEXT);");
-    connection->Execute(
-        "INSERT INTO t SELECT seq, IF(seq % 5 = 0, NULL, CONCAT('a', seq)), REPEAT('b', seq % 9) "
-        "FROM seq_1_to_2500;");
-    for (const char* statement : {"SELECT id, a FROM t ORDER BY id;",        // blocks
-                                  "SELECT id, a, b FROM t ORDER BY id;"}) {  // row by row
-        SCOPED_TRACE(statement);
-        int sent = 0;
-        const StatementObserverScope count([&](const QString&) { ++sent; });
-        KeyCursor cursor = KeyCursor::Open(connection, statement);
-        std::vector<std::vector<std::string>> first;
-        while (cursor.Fetch()) first.push_back(RowTexts(cursor));
-        ASSERT_EQ(first.size(), 2500u);
-
-        cursor.Rewind();
-        cursor.Rewind();  // twice in a row is the same as once
-        std::vector<std::vector<std::string>> second;
-        while (cursor.Fetch()) second.push_back(RowTexts(cursor));
-        EXPECT_EQ(second, first);
-        EXPECT_FALSE(cursor.Fetch());
-
-        // A rewind before the end starts again from the first row too.
-        cursor.Rewind();
-        ASSERT_TRUE(cursor.Fetch());
-        ASSERT_TRUE(cursor.Fetch());
-        cursor.Rewind();
-        ASSERT_TRUE(cursor.Fetch());
-        EXPECT_EQ(RowTexts(cursor), first[0]);
-        EXPECT_EQ(sent, 1) << "a rewind sent a statement";
-    }
 }

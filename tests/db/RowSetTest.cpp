@@ -68,9 +68,7 @@ TEST(RowSet, NamesWithBlanksBackticksAndNonAsciiLettersRoundTrip) {
     ASSERT_EQ(rows->RecordCount(), 3);
     EXPECT_EQ(rows->ValueAt(0, 0), u"Grüße, 世界 — ok 😀"_s);
     EXPECT_EQ(rows->ValueAt(1, 0), std::nullopt);
-    EXPECT_TRUE(rows->IsNullAt(1, 0));
     EXPECT_EQ(rows->ValueAt(2, 0), "");
-    EXPECT_FALSE(rows->IsNullAt(2, 0));
 
     auto tables = connection->Execute("SHOW TABLES;");
     EXPECT_EQ(tables->Field(0), table);
@@ -114,6 +112,12 @@ TEST(RowSet, BinaryValuesAreWrittenInHexadecimal) {
     EXPECT_EQ(rows->Field(1), "0xFE");
     EXPECT_EQ(rows->Field(2), "");
     EXPECT_EQ(rows->Field(3), "0x" + QString("6162").repeated(5000));
+    // A BIT(1), which the driver gives as a control character, is shown as its byte too.
+    connection->Execute("CREATE TABLE flags (on_sale BIT(1), mask BIT(9));");
+    connection->Execute("INSERT INTO flags VALUES (b'1', b'100000001');");
+    auto flags = OpenRowSet(connection, "SELECT * FROM flags;");
+    EXPECT_EQ(flags->Field(0), "0x01");
+    EXPECT_EQ(flags->Field(1), "0x0101");
 }
 
 TEST(RowSet, StatementsWithoutRowsGiveAClosedRowSet) {
@@ -202,8 +206,7 @@ TEST(RowSet, ReadsAnyRowOfALargeResultInAnyOrder) {
             << row;
         ASSERT_EQ(rows->ValueAt(row, 2), seq % 999 == 0 ? "" : "x") << row;
     }
-    EXPECT_TRUE(rows->IsNullAt(999, 1));
-    EXPECT_FALSE(rows->IsNullAt(998, 2));
+    EXPECT_EQ(rows->ValueAt(999, 1), std::nullopt);
     EXPECT_EQ(rows->ValueAt(998, 2), "");
     EXPECT_THROW(rows->ValueAt(300000, 0), DbError);
     EXPECT_THROW(rows->ValueAt(-1, 0), DbError);
@@ -214,7 +217,7 @@ TEST(RowSet, ReadsAnyRowOfALargeResultInAnyOrder) {
         ASSERT_EQ(rows->Field(0), QString::number(seq));
         rows->MoveNext();
     }
-    EXPECT_EQ(rows->Position(), 600);
+    EXPECT_EQ(rows->Field(0), "601");
 }
 
 TEST(RowSet, WideValuesAreReadAtAnyPositionToo) {

@@ -1,34 +1,33 @@
 #pragma once
 
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
+#include "engine/SessionPins.h"
+
 namespace tarnwick::test {
 
-// The statements with which a run sets up its session on this MariaDB: it reads the variables,
-// then pins those the server has.
-inline QStringList RunSessionStatements() {
-    return {
-        "SHOW SESSION VARIABLES WHERE Variable_name IN ('sql_select_limit', 'max_join_size', "
-        "'sql_big_selects', 'max_statement_time', 'max_execution_time', "
-        "'auto_increment_increment', 'auto_increment_offset', 'sql_safe_updates', "
-        "'autocommit', 'sql_mode', 'time_zone', 'wsrep_OSU_method', 'lower_case_table_names', "
-        "'max_allowed_packet', 'innodb_force_primary_key', 'sql_require_primary_key', "
-        "'default_storage_engine');",
-        "SET SESSION sql_select_limit=18446744073709551615, "
-        "max_join_size=18446744073709551615, sql_big_selects=1, max_statement_time=5000, "
-        "auto_increment_increment=1, auto_increment_offset=1, sql_safe_updates=0, "
-        "autocommit=1, sql_mode='STRICT_ALL_TABLES,ALLOW_INVALID_DATES,NO_ENGINE_SUBSTITUTION', "
-        "time_zone='+00:00', wsrep_OSU_method='TOI';"};
+// The statements with which a connection sets up its session on this MariaDB (engine/SessionPins):
+// it reads the variables, then pins those the server has, which are all but MySQL's
+// max_execution_time.
+inline QStringList SessionStatements(engine::SessionUse use) {
+    const QString read = engine::SessionVariablesQuery(use);
+    engine::SessionFacts facts;
+    auto names = QRegularExpression("'([^']+)'").globalMatch(read);
+    while (names.hasNext()) {
+        const QString name = names.next().captured(1);
+        if (name != "max_execution_time") facts.Insert(name, "0");
+    }
+    return {read, engine::PinStatement(facts, use)};
 }
 
-// The same for a connection whose grid shows every row of a table.
+// The session set-up of a run, and of a connection whose grid shows every row of a table.
+inline QStringList RunSessionStatements() {
+    return SessionStatements(engine::SessionUse::Run);
+}
 inline QStringList EveryRowSessionStatements() {
-    return {
-        "SHOW SESSION VARIABLES WHERE Variable_name IN ('sql_select_limit', 'max_join_size', "
-        "'sql_big_selects', 'max_statement_time', 'max_execution_time');",
-        "SET SESSION sql_select_limit=18446744073709551615, "
-        "max_join_size=18446744073709551615, sql_big_selects=1, max_statement_time=5000;"};
+    return SessionStatements(engine::SessionUse::EveryRow);
 }
 
 // The first slice of the key query of a run: the temporary column and `keys` of `scratch`.
