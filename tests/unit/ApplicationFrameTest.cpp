@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
+#include <QProcess>
 #include <thread>
 
 #include "app/ProgramEnd.h"
@@ -54,4 +55,23 @@ TEST(Application, AFailureEscapingAnEventHandlerIsReportedAndEndsTheProgram) {
     EXPECT_TRUE(boxes.boxes[0].text.startsWith(
         "handler failed\r\nin Quillomer2021/08/31.Form3.List2_DblClick \r\r"))
         << boxes.boxes[0].text.toStdString();
+}
+
+// Like any desktop program, Tarnwick answers --help and --version where there is no display.
+TEST(StartOptions, HelpAndVersionAnswerWithoutADisplay) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    for (const char* option : {"--help", "-h", "--version"}) {
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(TARNWICK_PATH, {option});
+        ASSERT_TRUE(program.waitForFinished(10000)) << option;
+        EXPECT_EQ(program.exitCode(), 0) << option;
+        const QString out = QString::fromUtf8(program.readAllStandardOutput());
+        EXPECT_TRUE(
+            out.startsWith(std::string(option) == "--version" ? "tarnwick 0." : "Usage: tarnwick"))
+            << option << ": " << out.toStdString();
+        EXPECT_TRUE(program.readAllStandardError().isEmpty()) << option;
+    }
 }
