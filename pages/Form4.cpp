@@ -1,8 +1,10 @@
 #include "pages/Form4.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyleHints>
 
 #include "app/ApplicationTitle.h"
 #include "app/ProgramEnd.h"
@@ -94,6 +96,12 @@ void Form4::PushButton4_Click() {
     // A press while the run or "< Back" works starts nothing; "Exit" always ends the program.
     const ActionGuard::Hold hold(wizard_.PageChange());
     if (!hold.Entered() && pushButton4_->text() != kExit) return;
+    // A quick run renames the button while the user is still double-clicking "Finish": a click on
+    // "Exit" within the desktop's double-click interval of the rename is the rest of that
+    // double-click, not a decision to leave.
+    if (pushButton4_->text() == kExit && renamedToExit_.isValid() &&
+        renamedToExit_.elapsed() < QGuiApplication::styleHints()->mouseDoubleClickInterval())
+        return;
     const ActionGuard::Hold running(run_);
     app::GuardedProcedure proc(QStringLiteral("Form4.PushButton4_Click"));
     engine::DeduplicationRun run(proc, [] { app::YieldToWindowSystem(); });  // lines 100 to 104
@@ -126,7 +134,10 @@ void Form4::PushButton4_Click() {
         dataGrid1_->SetDataSource(outcome.preview ? outcome.preview
                                                   : std::make_shared<db::RowSet>());
     });
-    proc.Step(engine::run_line::kCaptionExit, [&] { pushButton4_->setText(kExit); });
+    proc.Step(engine::run_line::kCaptionExit, [&] {
+        pushButton4_->setText(kExit);
+        renamedToExit_.start();
+    });
     proc.Step(engine::run_line::kRestore, [&] {
         if (minimised_->Minimised()) minimised_->RestoreNormal();
     });

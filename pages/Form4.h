@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QElapsedTimer>
+
 #include "pages/ActionGuard.h"
 #include "pages/PageWindow.h"
 
@@ -33,7 +35,8 @@ class Form4 : public PageWindow {
   private:
     Wizard& wizard_;
     ActionGuard run_;
-    MinimiseWatch* minimised_;  // children of the page from here on
+    QElapsedTimer renamedToExit_;  // since the button came to read "Exit"
+    MinimiseWatch* minimised_;     // children of the page from here on
     QLabel* label1_;
     QLineEdit* text1_;
     QPushButton* pushButton2_;

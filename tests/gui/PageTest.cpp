@@ -4,8 +4,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyleHints>
 #include <QTest>
 
 #include "app/SettingsStore.h"
@@ -23,6 +25,9 @@ PageTest::PageTest()
       endScope_([this](int code) { exitCodes.push_back(code); }) {
     qputenv("XDG_CONFIG_HOME", configFolder_.path().toUtf8());
     appFolderScope_.emplace(appFolder_.path());
+    // A test clicks "Exit" as soon as it appears; a user is taken to mean it only once the
+    // double-click interval has passed (the test of that sets its own).
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(0);
 }
 
 PageTest::~PageTest() {

@@ -1,6 +1,8 @@
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyleHints>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -349,6 +351,23 @@ TEST_F(ResultPage, WhileBackWaitsForTheTableNoOtherActionChangesPagesOrStartsARu
     EXPECT_EQ(PagesOnScreen(w), std::vector<QString>{"Form4"});
     Click(form4, "PushButton4");
     EXPECT_EQ(form4.PushButton4().text(), "Exit");
+}
+
+// A quick run turns "Finish" into "Exit" between the two clicks of a double-click: the second
+// click does not end the program; a click once the double-click interval has passed does.
+TEST_F(ResultPage, TheSecondClickOfADoubleClickOnFinishDoesNotEndTheProgram) {
+    const db::ConnectionSettings login = Shop();
+    pages::Form4& form4 = OnResultPage(login, "orders", {"name"});
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(60000);
+    Click(form4, "PushButton4");
+    EXPECT_EQ(form4.PushButton4().text(), "Exit");
+    Click(form4, "PushButton4");  // the second click, within the interval
+    EXPECT_TRUE(exitCodes.empty());
+
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(1);
+    QTest::qWait(5);
+    Click(form4, "PushButton4");
+    EXPECT_EQ(exitCodes, std::vector<int>{0});
 }
 
 // Pressing "Exit" while "< Back" waits still ends the program.
