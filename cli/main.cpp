@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "app/core/ErrorReport.h"
 #include "app/core/GuardedProcedure.h"
 #include "app/core/MessageBoxService.h"
 #include "cli/DedupeOptions.h"
 #include "db/StatementObserver.h"
 #include "engine/DeduplicationRun.h"
+#include "engine/RunLines.h"
 #include "engine/RunSummary.h"
 
 using namespace tarnwick;
@@ -21,13 +21,17 @@ void Print(FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
-// Each failing step's report as the window shows it, line breaks as newlines, a blank line
-// after it.
+// A line for each failing step: what the step does, and the failure's own text on the same line.
+// A step that failed only because an earlier one did says nothing new and is left out.
 class PrintedReports : public app::FailureReporter {
   public:
-    void Report(const QString& tag, const QString& description, int line) override {
-        Print(stderr, app::WithPlatformLineBreaks(app::ErrorReportText(tag, description, line)) +
-                          QStringLiteral("\n\n"));
+    void Report(const QString&, const QString& description, int line, bool followUp) override {
+        if (followUp) return;
+        const char* step = engine::LineText(line);
+        Print(stderr, QStringLiteral("tarnwick-dedupe: line %1 (%2) failed: %3\n")
+                          .arg(line)
+                          .arg(QString::fromUtf8(step ? step : "a step of the run"),
+                               description.simplified()));
     }
 };
 
@@ -67,6 +71,7 @@ int main(int argc, char** argv) {
         Print(stderr, QStringLiteral("tarnwick-dedupe: ") + *outcome.refusal + u'\n');
         return 2;
     }
+    if (outcome.stoppedBeforeChange) return 2;  // nothing was changed; the failure was reported
 
     Print(stdout, engine::RunSummary(options.inputs, outcome, seconds) + u'\n');
     return proc.FailureCount() == 0 ? 0 : 1;

@@ -73,16 +73,15 @@ RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
     RunInputs scratchInputs = inputs;
     scratchInputs.newTableName = names.scratch;
 
+    // Until the survey has passed nothing has changed, and a step that fails ends the run after
+    // its one report: every later step would only fail in its turn.
     OpenWorkingConnection(proc_, run_line::kCursorLocation, connection_, inputs.settings);
+    if (!connection_ || !connection_->IsOpen()) return Stop(failuresBefore);
     UseReadCommitted();
     PinSession();
+    if (!progress_.pinned) return Stop(failuresBefore);
     proc_.Step(run_line::kSurvey, [&] {
-        if (!progress_.pinned) {
-            throw app::Failure(
-                QStringLiteral("Not carried out: the session settings the run relies on could "
-                               "not be set, so the run would not know which rows it copies."));
-        }
-        TableSurvey survey = SurveyTables(Require(connection_), inputs, *session_);
+        TableSurvey survey = SurveyTables(*connection_, inputs, *session_);
         if (survey.refusal) {
             outcome_.refusal = std::move(survey.refusal);
             return;
@@ -90,6 +89,7 @@ RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
         survey_ = std::move(survey);
     });
     if (outcome_.refusal) return outcome_;
+    if (!survey_) return Stop(failuresBefore);
 
     BuildCopy(inputs, names.scratch);
     FindDuplicates(scratchInputs);
@@ -101,10 +101,16 @@ RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
     return outcome_;
 }
 
+RunOutcome DeduplicationRun::Stop(int failuresBefore) {
+    outcome_.stoppedBeforeChange = true;
+    Conclude(failuresBefore);
+    return outcome_;
+}
+
 void DeduplicationRun::OpenPreview(const RunInputs& inputs) {
     proc_.Step(run_line::kPreview, [&] {
         if (!progress_.swapped) {
-            throw app::Failure(
+            throw app::FollowUp(
                 QStringLiteral("Not opened: %1 does not hold the result of this run.")
                     .arg(db::QuoteIdentifier(inputs.newTableName)));
         }
@@ -128,25 +134,15 @@ void DeduplicationRun::PinSession() {
     });
 }
 
-void DeduplicationRun::RequireSurvey() const {
-    if (!survey_) {
-        throw app::Failure(
-            QStringLiteral("Not carried out: the tables of the database could not be read, so "
-                           "the run cannot tell what it would change."));
-    }
-}
-
 void DeduplicationRun::BuildCopy(const RunInputs& inputs, const QString& scratch) {
-    proc_.Step(run_line::kDropScratch, [&] {
-        RequireSurvey();
-        Send(DropStatement(scratch));
-    });
+    proc_.Step(run_line::kDropScratch, [&] { Send(DropStatement(scratch)); });
     proc_.Step(run_line::kCopy, [&] { Copy(inputs, scratch); });
     proc_.Step(run_line::kAddKey, [&] {
         if (!progress_.copied) {
-            throw app::Failure(QStringLiteral("The temporary column was not added: the copy %1 was "
-                                              "not made.")
-                                   .arg(db::QuoteIdentifier(scratch)));
+            throw app::FollowUp(
+                QStringLiteral("The temporary column was not added: the copy %1 was "
+                               "not made.")
+                    .arg(db::QuoteIdentifier(scratch)));
         }
         if (inputs.plan == RunPlan::Fast) return;  // the copy numbered its rows itself
         Send(AddKeyStatement(scratch));
@@ -155,7 +151,6 @@ void DeduplicationRun::BuildCopy(const RunInputs& inputs, const QString& scratch
 }
 
 void DeduplicationRun::Copy(const RunInputs& inputs, const QString& scratch) {
-    RequireSurvey();
     QString copy = CopyStatement(scratch, inputs.chosenTable, survey_->copyColumns);
     idColumn_ = TemporaryColumn();
     if (inputs.plan == RunPlan::Fast) {
@@ -231,7 +226,7 @@ void DeduplicationRun::SwapIn(const RunInputs& inputs, const ScratchNames& names
         // Only a complete result replaces anything.
         const Progress& p = progress_;
         if (!(p.keysTrusted && p.deletesComplete && p.keyDropped)) {
-            throw app::Failure(
+            throw app::FollowUp(
                 QStringLiteral("Not carried out: the result in %1 is not complete, so %2 was not "
                                "replaced.")
                     .arg(db::QuoteIdentifier(names.scratch),
@@ -280,7 +275,7 @@ int64_t DeduplicationRun::Send(const QString& statement) {
 void DeduplicationRun::RequireNumberedCopy(const RunInputs& inputs) const {
     // Without its own numbering column the copy must not be touched.
     if (!progress_.numbered) {
-        throw app::Failure(
+        throw app::FollowUp(
             QStringLiteral("Not carried out: the rows of %1 could not be numbered with the "
                            "temporary column %2.")
                 .arg(db::QuoteIdentifier(inputs.newTableName),
@@ -292,7 +287,7 @@ void DeduplicationRun::FindDuplicates(const RunInputs& inputs) {
     if (!search_) {
         // The key reader was not created (line 102): the key query fails as its step.
         proc_.Step(run_line::kKeyQuery,
-                   [&] { throw app::Failure(QStringLiteral("Object variable not set")); });
+                   [&] { throw app::FollowUp(QStringLiteral("Object variable not set")); });
         return;
     }
     DuplicateSearch::Found found = search_->Search(

@@ -98,8 +98,9 @@ class DeduplicationRun {
     void SwapIn(const RunInputs& inputs, const ScratchNames& names);
     void OpenPreview(const RunInputs& inputs);
     void Conclude(int failuresBefore);
+    // Ends a run whose step failed before anything changed.
+    RunOutcome Stop(int failuresBefore);
     void RequireNumberedCopy(const RunInputs& inputs) const;
-    void RequireSurvey() const;
     // Sends a statement whose result is not read and returns the rows it affected; notes a lost
     // connection before passing a failure on.
     int64_t Send(const QString& statement);

@@ -29,7 +29,7 @@ auto DuplicateSearch::Reading(Body&& body) {
 }
 
 KeyRows& DuplicateSearch::Rows() const {
-    if (!rows_) throw app::Failure(QString::fromUtf16(db::kObjectClosedText));
+    if (!rows_) throw app::FollowUp(QString::fromUtf16(db::kObjectClosedText));
     return *rows_;
 }
 
@@ -50,7 +50,7 @@ DuplicateSearch::Found DuplicateSearch::Search(const OpenRows& open, int64_t exp
     proc_.Step(run_line::kFindDuplicates, [&] {
         if (readingFailed_) {
             if (!rows_) return;  // the key query's own failure is reported already
-            throw app::Failure(
+            throw app::FollowUp(
                 QStringLiteral("No rows were deleted: not every key could be read, so the "
                                "duplicates are not known for certain. The new table is a full "
                                "copy."));

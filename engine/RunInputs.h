@@ -59,6 +59,9 @@ struct RunOutcome {
     int64_t duplicatesRemoved = 0;  // rows the server reported removed by the deletes
 
     int firstFailedLine = 0;  // the line of the run's first failing step; 0 when none failed
+    // A step failed before anything changed (the connection, the session, the survey): it was
+    // reported, and the run went no further.
+    bool stoppedBeforeChange = false;
     ResultPlace place = ResultPlace::Nowhere;
     bool connectionLost = false;       // a statement failed because the connection was gone
     bool temporaryColumnLeft = false;  // the scratch table still has the temporary column

@@ -94,4 +94,12 @@ inline constexpr RunLineText kRunLineTexts[] = {
     {run_line::kDefaultPointer, "show the default pointer", true},
 };
 
+// What the step of `line` does, or nothing for a line the run does not have.
+constexpr const char* LineText(int line) {
+    for (const RunLineText& text : kRunLineTexts) {
+        if (text.line == line) return text.text;
+    }
+    return nullptr;
+}
+
 }  // namespace tarnwick::engine

@@ -33,12 +33,18 @@ QString Quoted(const QString& name) {
     return line;
 }
 
+// "1 duplicate", "2 duplicates".
+QString Duplicates(int64_t count) {
+    return QString::number(count) +
+           (count == 1 ? QStringLiteral(" duplicate") : QStringLiteral(" duplicates"));
+}
+
 QString Deduplicated(const RunInputs& inputs, const RunOutcome& outcome) {
-    return QStringLiteral("the deduplicated copy of %1 (kept %2 of %3 rows, %4 duplicates removed)")
+    return QStringLiteral("the deduplicated copy of %1 (kept %2 of %3 rows, %4 removed)")
         .arg(Quoted(inputs.chosenTable))
         .arg(outcome.RowsKept())
         .arg(outcome.rowsCopied)
-        .arg(outcome.duplicatesRemoved);
+        .arg(Duplicates(outcome.duplicatesRemoved));
 }
 
 // What the scratch table holds when the run stopped before the swap.
@@ -53,10 +59,10 @@ QString ScratchContent(const RunInputs& inputs, const RunOutcome& outcome) {
     if (outcome.duplicatesRemoved == 0) {
         content = QStringLiteral("a full copy of %1 (no duplicates removed)").arg(chosen);
     } else if (outcome.duplicatesRemoved < outcome.duplicatesFound) {
-        content = QStringLiteral("a copy of %1 with %2 of its %3 duplicates removed")
+        content = QStringLiteral("a copy of %1 with %2 of its %3 removed")
                       .arg(chosen)
                       .arg(outcome.duplicatesRemoved)
-                      .arg(outcome.duplicatesFound);
+                      .arg(Duplicates(outcome.duplicatesFound));
     } else {
         content = Deduplicated(inputs, outcome);
     }
@@ -108,12 +114,10 @@ QString WhatIsKnown(const RunInputs& inputs, const RunOutcome& outcome) {
 QString RunSummary(const RunInputs& inputs, const RunOutcome& outcome, double seconds) {
     const QString time = QString::number(seconds, 'f', 3);
     if (outcome.Succeeded()) {
-        return QStringLiteral("kept %1 of %2 rows in %3 (%4 duplicates removed) in %5 s")
+        return QStringLiteral("kept %1 of %2 rows in %3 (%4 removed) in %5 s")
             .arg(outcome.RowsKept())
             .arg(outcome.rowsCopied)
-            .arg(Quoted(inputs.newTableName))
-            .arg(outcome.duplicatesRemoved)
-            .arg(time);
+            .arg(Quoted(inputs.newTableName), Duplicates(outcome.duplicatesRemoved), time);
     }
     return QStringLiteral("failed at line %1 in %2 s: %3")
         .arg(outcome.firstFailedLine)

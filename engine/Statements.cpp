@@ -43,6 +43,10 @@ QString TableListQuery() {
     return QStringLiteral("SHOW FULL TABLES;");
 }
 
+QString GrantsQuery() {
+    return QStringLiteral("SHOW GRANTS;");
+}
+
 QString ColumnListQuery(const QString& table) {
     return QStringLiteral("SHOW COLUMNS FROM ") + db::QuoteIdentifier(table) + u';';
 }

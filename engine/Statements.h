@@ -22,9 +22,10 @@ QString FieldListQuery(const QString& table);
 QString SessionVariablesQuery(const QStringList& names);
 QString SetSessionStatement(const QStringList& assignments);
 
-// The survey (TableSurvey.h), in the order it sends them. The second is sent when the chosen
-// table is listed; the third for a chosen view when a table of the new name exists.
+// The survey (TableSurvey.h), in the order it sends them. The second and third are sent when the
+// chosen table is listed; the fourth for a chosen view when a table of the new name exists.
 QString TableListQuery();
+QString GrantsQuery();
 QString ColumnListQuery(const QString& table);
 QString ViewDefinitionsQuery();
 

@@ -7,6 +7,7 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Identifier.h"
+#include "engine/AccountGrants.h"
 #include "engine/SessionPins.h"
 #include "engine/Statements.h"
 
@@ -161,6 +162,51 @@ std::optional<QString> OrderKey(db::Connection& connection, const RunInputs& inp
     return keyColumns.front();
 }
 
+// The names in order, at most twenty of them.
+QString SomeNames(QStringList names) {
+    constexpr qsizetype kMost = 20;
+    names.sort();
+    const qsizetype more = names.size() - kMost;
+    if (more <= 0) return names.join(QStringLiteral(", "));
+    return names.first(kMost).join(QStringLiteral(", ")) + QStringLiteral(" and %1 more").arg(more);
+}
+
+// Why the account cannot run here, or nothing: the privileges on the database that the run's
+// statements need and the account lacks, by its own grants, its role's and PUBLIC's. Nothing when
+// the grants cannot be read or taken apart: the run then finds out step by step.
+std::optional<QString> MissingPrivileges(db::Connection& connection, const QString& database,
+                                         bool foldsNames) {
+    QStringList lines;
+    QString account;
+    {
+        db::Cursor grants = connection.OpenCursor(GrantsQuery());
+        // The column is called "Grants for user@host".
+        account = grants.FieldName(0).section(u' ', 2);
+        while (grants.Fetch()) lines << db::NullToDefault(grants.Read(0), {});
+    }
+    const std::optional<AccountGrants> parsed = AccountGrants::Parse(lines);
+    if (!parsed) return std::nullopt;
+    const QSet<QString> held = parsed->OnDatabase(database, foldsNames);
+    QStringList missing;
+    for (const QString& privilege : kRunPrivileges) {
+        if (!held.contains(privilege)) missing << privilege;
+    }
+    if (missing.isEmpty()) return std::nullopt;
+    const qsizetype at = account.lastIndexOf(u'@');
+    const QString grantee =
+        at < 0 ? account
+               : db::QuoteText(account.left(at)) + u'@' + db::QuoteText(account.mid(at + 1));
+    const QString list = missing.join(QStringLiteral(", "));
+    return QStringLiteral(
+               "The account %1 lacks the privilege%2 %3 on the database \"%4\", which the run "
+               "needs to copy the table, number its rows, remove the duplicates and give the "
+               "result its name. Nothing was changed. The server's administrator can grant %5 "
+               "with: GRANT %3 ON %6.* TO %7;")
+        .arg(account, missing.size() == 1 ? QString() : QStringLiteral("s"), list, database,
+             missing.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"),
+             db::QuoteIdentifier(database), grantee);
+}
+
 }  // namespace
 
 TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
@@ -182,20 +228,35 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
         }
     }
 
-    auto newType = types.constFind(inputs.newTableName);
-    if (newType == types.constEnd() &&
+    // A name that differs from a listed one only in letter case names that very table on a server
+    // that folds the case of table names (lower_case_table_names 1 or 2).
+    const bool foldsNames =
         session.Value(QStringLiteral("lower_case_table_names")).value_or(QStringLiteral("0")) !=
-            u"0") {
-        // A name that differs from a listed one only in letter case names that very table on a
-        // server that folds the case of table names (lower_case_table_names 1 or 2): the result
-        // then replaces it.
-        for (auto it = types.constBegin(); it != types.constEnd(); ++it) {
-            if (it.key().compare(inputs.newTableName, Qt::CaseInsensitive) == 0) {
-                newType = it;
-                break;
-            }
+        u"0";
+    const auto find = [&](const QString& name) {
+        auto it = types.constFind(name);
+        if (it != types.constEnd() || !foldsNames) return it;
+        for (it = types.constBegin(); it != types.constEnd(); ++it) {
+            if (it.key().compare(name, Qt::CaseInsensitive) == 0) return it;
         }
+        return types.constEnd();
+    };
+
+    const auto chosenType = find(inputs.chosenTable);
+    if (chosenType == types.constEnd()) {
+        survey.refusal =
+            QStringLiteral(
+                "There is no table \"%1\" in the database \"%2\" that this account "
+                "can see, so there is nothing to copy. Its tables are: %3.")
+                .arg(inputs.chosenTable, inputs.settings.database, SomeNames(types.keys()));
+        return survey;
     }
+    if (auto missing = MissingPrivileges(connection, inputs.settings.database, foldsNames)) {
+        survey.refusal = std::move(missing);
+        return survey;
+    }
+
+    const auto newType = find(inputs.newTableName);
     if (newType != types.constEnd()) {
         if (*newType == u"VIEW") {
             survey.refusal =
@@ -207,12 +268,6 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
             return survey;
         }
         survey.newNameTaken = true;
-    }
-
-    const auto chosenType = types.constFind(inputs.chosenTable);
-    if (chosenType == types.constEnd()) {
-        survey.refusal = keyRefusal;
-        return survey;  // the copy will say what is wrong
     }
 
     // Field, Type, Null, Key, Default, Extra. Column names compare without letter case, as the

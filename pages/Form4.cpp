@@ -121,12 +121,13 @@ void Form4::PushButton4_Click() {
     minimised_->Start();  // a page minimised at any time from here on comes back at the end
     proc.Step(engine::run_line::kBusyPointer, [&] { Pointer().Set(PointerCode::Busy); });
     const engine::RunOutcome outcome = run.Run(inputs);
-    if (outcome.Refused()) {
-        // Refused before anything changed (the name alone, or the survey over the run's own
-        // connection): the page stays ready for another name or other fields.
+    if (outcome.Refused() || outcome.stoppedBeforeChange) {
+        // Nothing changed: refused (the name alone, or the survey over the run's own connection),
+        // or stopped after one report (the connection or the survey failed). The page stays
+        // ready for another try.
         if (minimised_->Minimised()) minimised_->RestoreNormal();
         Pointer().Set(PointerCode::Default);
-        app::ShowMessage(*outcome.refusal);
+        if (outcome.Refused()) app::ShowMessage(*outcome.refusal);
         return;
     }
     proc.Step(engine::run_line::kBindGrid, [&] {

@@ -28,7 +28,7 @@ namespace {
 
 class ErrorReportBoxReporter : public FailureReporter {
   public:
-    void Report(const QString& tag, const QString& description, int line) override {
+    void Report(const QString& tag, const QString& description, int line, bool) override {
         ShowErrorReport(tag, description, line);
     }
 };

@@ -12,4 +12,14 @@ QString DescribeFailure(const std::exception_ptr& failure) {
     }
 }
 
+bool IsFollowUp(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const FollowUp&) {
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 }  // namespace tarnwick::app

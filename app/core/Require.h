@@ -7,10 +7,10 @@
 namespace tarnwick::app {
 
 // The object behind a pointer that an earlier step of a procedure should have created. Throws
-// Failure when that step failed, so that the later step is reported instead of crashing.
+// FollowUp when that step failed, so that the later step is reported instead of crashing.
 template <class Object>
 Object& Require(const std::shared_ptr<Object>& object) {
-    if (!object) throw Failure(QStringLiteral("Object variable not set"));
+    if (!object) throw FollowUp(QStringLiteral("Object variable not set"));
     return *object;
 }
 

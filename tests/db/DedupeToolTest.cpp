@@ -49,18 +49,18 @@ TEST(DedupeTool, EchoesEveryStatementAndEndsWithASummary) {
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
     QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 12) << result.out.toStdString();
-    const QString s = lines[4].mid(QString("DROP TABLE IF EXISTS ").size()).chopped(1);
-    EXPECT_TRUE(s.startsWith("`tarnwick_scratch_")) << lines[4].toStdString();
+    ASSERT_EQ(lines.size(), 13) << result.out.toStdString();
+    const QString s = lines[5].mid(QString("DROP TABLE IF EXISTS ").size()).chopped(1);
+    EXPECT_TRUE(s.startsWith("`tarnwick_scratch_")) << lines[5].toStdString();
     // The run's statements up to the swap: the command line reads no rows of the new table.
     QStringList statements = tarnwick::test::OrdersRunStatements(s);
     EXPECT_EQ(statements.takeLast(), "SELECT * FROM `orders2`;");
-    EXPECT_EQ(lines.mid(0, 11), statements);
+    EXPECT_EQ(lines.mid(0, 12), statements);
     EXPECT_TRUE(QRegularExpression(
                     R"(^kept 3 of 5 rows in `orders2` \(2 duplicates removed\) in \d+\.\d{3} s$)")
-                    .match(lines[11])
+                    .match(lines[12])
                     .hasMatch())
-        << lines[11].toStdString();
+        << lines[12].toStdString();
     EXPECT_FALSE(result.out.contains(db.password));
     EXPECT_EQ(TestServer::Rows(db, "SELECT id FROM orders2;"), (QStringList{"1", "3", "4"}));
 }
@@ -76,7 +76,7 @@ TEST(DedupeTool, TheFastPlanKeepsTheKeyAndItsHelpSaysSo) {
                                                  "orders2", "--fast", "--echo"});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_TRUE(result.out.contains("(PRIMARY KEY (`id`)) AS SELECT * from `orders`;"));
-    EXPECT_TRUE(result.out.contains("kept 2 of 3 rows in `orders2` (1 duplicates removed)"))
+    EXPECT_TRUE(result.out.contains("kept 2 of 3 rows in `orders2` (1 duplicate removed)"))
         << result.out.toStdString();
     EXPECT_EQ(TestServer::Rows(db, "SHOW KEYS FROM orders2;").size(), 1);
 
@@ -85,26 +85,88 @@ TEST(DedupeTool, TheFastPlanKeepsTheKeyAndItsHelpSaysSo) {
     EXPECT_TRUE(help.out.contains("keeps that primary key")) << help.out.toStdString();
 }
 
-TEST(DedupeTool, ReportsFailingStepsOnStandardErrorAndExitsWithOne) {
+// A failing step is one line on standard error: what the step does and the server's own words,
+// and nothing of the steps that could not follow it.
+TEST(DedupeTool, ReportsAFailingStepOnOneLineAndExitsWithOne) {
     auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(db.database,
+                    {"CREATE TABLE t (a INT);", "INSERT INTO t VALUES (1), (1);",
+                     "CREATE FUNCTION unreadable() RETURNS INT NOT DETERMINISTIC BEGIN "
+                     "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'The rows cannot be read'; "
+                     "RETURN 1; END",
+                     "CREATE VIEW broken AS SELECT a, unreadable() AS b FROM t;"});
     QTemporaryFile passwordFile;
     ASSERT_TRUE(passwordFile.open());
     passwordFile.write((db.password + "\n").toUtf8());
     passwordFile.close();
     const ToolResult result =
         RunTool({"--server", db.server, "--port", db.port, "--user", db.user, "--password-file",
-                 passwordFile.fileName(), "--database", db.database, "--table", "missing", "--key",
-                 "a", "--into", "missing2"});
+                 passwordFile.fileName(), "--database", db.database, "--table", "broken", "--key",
+                 "a", "--into", "broken2"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(result.err.contains(
-        "missing' doesn't exist\nin Quillomer2021/08/31.Form4.PushButton4_Click "
-        "at line 154\n\nPlease email screenshot of this message to "))
+    EXPECT_TRUE(result.err.startsWith(
+        "tarnwick-dedupe: line 154 (copy the chosen table into the scratch table) failed: [ma-"))
         << result.err.toStdString();
+    EXPECT_TRUE(result.err.endsWith("The rows cannot be read\n")) << result.err.toStdString();
+    EXPECT_EQ(result.err.count('\n'), 1);
     EXPECT_TRUE(QRegularExpression(R"(^failed at line 154 in \d+\.\d{3} s: no table was created )"
-                                   R"(and this run did not create or change `missing2`\n$)")
+                                   R"(and this run did not create or change `broken2`\n$)")
                     .match(result.out)
                     .hasMatch())
         << result.out.toStdString();
+}
+
+// What the run cannot do here is said in one line before anything changes, with exit status 2:
+// a table that is not there, an account that lacks a privilege the run needs (its own grants and
+// its role's count), a login that no longer works.
+TEST(DedupeTool, RefusesInOneLineWhatTheServerCannotDoBeforeAnythingChanges) {
+    auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(db.database, {"CREATE TABLE t (a INT);", "INSERT INTO t VALUES (1), (1);"});
+    const QString all = "SELECT, INSERT, CREATE, ALTER, DROP, DELETE";
+    const QString onDb = " ON `" + db.database + "`.* TO {account}";
+    const QString prefix = db.database.left(8);
+    const auto account = [&](const QString& name, std::initializer_list<QString> grants) {
+        return TestServer::Account(prefix + name, db.database, grants);
+    };
+    const auto refused = [&](const tarnwick::db::ConnectionSettings& login, const QString& table,
+                             const QString& says) {
+        SCOPED_TRACE(login.user.toStdString() + " " + table.toStdString());
+        const ToolResult result =
+            RunTool(LoginArguments(login) +
+                    QStringList{"--table", table, "--key", "a", "--into", "t2", "--echo"});
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_TRUE(result.err.startsWith("tarnwick-dedupe: ")) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains(says)) << result.err.toStdString();
+        EXPECT_EQ(result.err.count('\n'), 1) << result.err.toStdString();
+        EXPECT_FALSE(result.out.contains("DROP") || result.out.contains("CREATE"))
+            << result.out.toStdString();
+        EXPECT_EQ(TestServer::Rows(db, "SHOW TABLES;"), QStringList{"t"});
+    };
+
+    refused(db, "T_missing", "There is no table \"T_missing\" in the database");
+    refused(account("_ro", {"GRANT SELECT" + onDb}), "t",
+            "lacks the privileges INSERT, CREATE, ALTER, DROP, DELETE on the database");
+    const auto noDrop = account("_nodrop", {"GRANT SELECT, INSERT, CREATE, ALTER, DELETE" + onDb});
+    refused(noDrop, "t", "lacks the privilege DROP on the database");
+    refused(noDrop, "t", "GRANT DROP ON `" + db.database + "`.* TO '" + noDrop.user + "'@'");
+    auto stale = db;
+    stale.password = "no longer this";
+    refused(stale, "t",
+            "tarnwick-dedupe: line 118 (open the connection with the login values) failed: "
+            "[ma-3.1.15]Access denied for user");
+
+    // The privileges of the account's role count, as the server counts them.
+    TestServer::Admin()->Execute("DROP ROLE IF EXISTS " + prefix + "_runner;");
+    TestServer::Admin()->Execute("CREATE ROLE " + prefix + "_runner;");
+    TestServer::Admin()->Execute("GRANT " + all + " ON `" + db.database + "`.* TO " + prefix +
+                                 "_runner;");
+    const auto withRole =
+        account("_role", {"GRANT " + prefix + "_runner TO {account}",
+                          "SET DEFAULT ROLE " + prefix + "_runner FOR {account}"});
+    const ToolResult result = RunTool(LoginArguments(withRole) +
+                                      QStringList{"--table", "t", "--key", "a", "--into", "t2"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM t2;"), QStringList{"1"});
 }
 
 TEST(DedupeTool, RefusesBadUsageAndTheChosenTablesNameWithoutConnecting) {
@@ -155,9 +217,21 @@ TEST(DedupeTool, AFailedRunSaysWhichLineFailedAndWhatIsKnownOfTheNewTable) {
                                   "CREATE VIEW tv AS SELECT id AS a FROM archive;"});
     const QString archive = TestServer::Checksum(db, "archive");
 
-    // A misspelt chosen table: the copy fails and the table of the new name stays.
+    // A misspelt chosen table: refused, and the table of the new name stays.
     ToolResult result = RunTool(LoginArguments(db) +
                                 QStringList{"--table", "smal", "--key", "a", "--into", "archive"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(result.out.isEmpty());
+    EXPECT_EQ(TestServer::Checksum(db, "archive"), archive);
+
+    // A chosen view that cannot be read: the copy fails and the table of the new name stays.
+    TestServer::Run(db.database,
+                    {"CREATE FUNCTION unreadable() RETURNS INT NOT DETERMINISTIC BEGIN "
+                     "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'The rows cannot be read'; "
+                     "RETURN 1; END",
+                     "CREATE VIEW broken AS SELECT a, unreadable() AS b FROM t;"});
+    result = RunTool(LoginArguments(db) +
+                     QStringList{"--table", "broken", "--key", "a", "--into", "archive"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(
         QRegularExpression(R"(^failed at line 154 in \d+\.\d{3} s: no table was created and )"
@@ -282,7 +356,7 @@ TEST(DedupeTool, APortMustBeAWholeNumberAndTheSummaryKeepsNamesOnItsLine) {
     const ToolResult result =
         RunTool(LoginArguments(db) + QStringList{"--table", "t", "--key", "a", "--into", "a\nb\\"});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_TRUE(result.out.startsWith("kept 1 of 2 rows in `a\\nb\\\\` (1 duplicates removed) in "))
+    EXPECT_TRUE(result.out.startsWith("kept 1 of 2 rows in `a\\nb\\\\` (1 duplicate removed) in "))
         << result.out.toStdString();
     EXPECT_EQ(result.out.count('\n'), 1);
     EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM `a\nb\\`;"), QStringList{"1"});

@@ -7,6 +7,7 @@
 #include "engine/DeduplicationRun.h"
 #include "engine/TableSurvey.h"
 #include "tests/support/RecordedRun.h"
+#include "tests/support/RunStatements.h"
 #include "tests/support/TestServer.h"
 
 using namespace tarnwick;
@@ -28,8 +29,7 @@ TEST(NameCase, ANewNameInAnotherLetterCaseReplacesTheTableItNamesAndRefusesAView
     const RecordedRun run = RunDedupe(db, "orders", {"name"}, "Orders_Clean");
     EXPECT_TRUE(run.reports.isEmpty()) << run.reports.join("\n").toStdString();
     EXPECT_TRUE(run.outcome.Succeeded());
-    EXPECT_EQ(run.statements.mid(2, 2),
-              (QStringList{engine::TableListQuery(), engine::ColumnListQuery("orders")}));
+    EXPECT_EQ(run.statements.mid(2, 3), test::SurveyStatements("orders"));
     EXPECT_TRUE(run.statements.contains("RENAME TABLE `Orders_Clean` TO " + test::Retired(run) +
                                         ", " + Scratch(run) + " TO `Orders_Clean`;"))
         << run.statements.join("\n").toStdString();

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "engine/SessionPins.h"
+#include "engine/Statements.h"
 
 namespace tarnwick::test {
 
@@ -30,6 +31,12 @@ inline QStringList EveryRowSessionStatements() {
     return SessionStatements(engine::SessionUse::EveryRow);
 }
 
+// The survey's first statements when the chosen table is listed: the tables, the account's
+// grants, the chosen table's columns.
+inline QStringList SurveyStatements(const QString& table) {
+    return {engine::TableListQuery(), engine::GrantsQuery(), engine::ColumnListQuery(table)};
+}
+
 // The first slice of the key query of a run: the temporary column and `keys` of `scratch`.
 inline QString FirstKeySlice(const QString& scratch, const QString& keys) {
     const QString temp = "TEMP_COLUMN_CREATED_BY_QUARNETT";
@@ -41,10 +48,8 @@ inline QString FirstKeySlice(const QString& scratch, const QString& keys) {
 // which rows 2 and 5 repeat earlier rows; `scratch` is the run's scratch table, quoted.
 inline QStringList OrdersRunStatements(const QString& scratch) {
     const QString temp = "TEMP_COLUMN_CREATED_BY_QUARNETT";
-    return RunSessionStatements() +
-           QStringList{"SHOW FULL TABLES;",
-                       "SHOW COLUMNS FROM `orders`;",
-                       "DROP TABLE IF EXISTS " + scratch + ";",
+    return RunSessionStatements() + SurveyStatements("orders") +
+           QStringList{"DROP TABLE IF EXISTS " + scratch + ";",
                        "CREATE TABLE " + scratch + " AS SELECT * from `orders`;",
                        "ALTER TABLE " + scratch + " ADD `" + temp +
                            "` INT UNSIGNED NOT NULL AUTO_INCREMENT, ADD PRIMARY KEY (" + temp +

@@ -95,4 +95,19 @@ void TestServer::Run(const QString& database, std::initializer_list<QString> sta
     for (const QString& statement : statements) connection->Execute(statement);
 }
 
+db::ConnectionSettings TestServer::Account(const QString& name, const QString& database,
+                                           std::initializer_list<QString> grants) {
+    auto admin = Admin();
+    for (const char* host : {"localhost", "127.0.0.1", "%"}) {
+        const QString account = "'" + name + "'@'" + host + "'";
+        admin->Execute("DROP USER IF EXISTS " + account + ";");
+        admin->Execute("CREATE USER " + account + " IDENTIFIED BY 'p';");
+        for (QString grant : grants) admin->Execute(grant.replace("{account}", account) + ";");
+    }
+    db::ConnectionSettings settings = Settings(database);
+    settings.user = name;
+    settings.password = "p";
+    return settings;
+}
+
 }  // namespace tarnwick::test

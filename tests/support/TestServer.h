@@ -40,6 +40,13 @@ class TestServer {
 
     // Runs statements on a connection to `database`, one after the other.
     static void Run(const QString& database, std::initializer_list<QString> statements);
+
+    // An account `name` (created anew, password "p") with what `grants` give it, and its login
+    // values for `database`. Each grant is a statement in which {account} stands for the account:
+    // "GRANT SELECT ON `shop`.* TO {account}". The account is made for every host the test user
+    // has (an anonymous account of the host would otherwise take its logins).
+    static db::ConnectionSettings Account(const QString& name, const QString& database,
+                                          std::initializer_list<QString> grants);
 };
 
 }  // namespace tarnwick::test
