@@ -114,6 +114,11 @@ void DeduplicationRun::OpenPreview(const RunInputs& inputs) {
                 QStringLiteral("Not opened: %1 does not hold the result of this run.")
                     .arg(db::QuoteIdentifier(inputs.newTableName)));
         }
+        // The run read TIMESTAMPs in UTC; the grid shows them in the zone the session had, as
+        // the field page's grid and the user's other clients do.
+        const std::optional<QString> zone =
+            session_ ? session_->Value(QStringLiteral("time_zone")) : std::nullopt;
+        if (zone && *zone != QLatin1String(kRunTimeZone)) Send(TimeZoneStatement(*zone));
         outcome_.preview = db::OpenRowSet(connection_, PreviewQuery(inputs.newTableName));
     });
 }

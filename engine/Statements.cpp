@@ -206,6 +206,10 @@ QString DropRetiredStatement(const QString& retired) {
     return QStringLiteral("DROP TABLE ") + db::QuoteIdentifier(retired) + u';';
 }
 
+QString TimeZoneStatement(const QString& zone) {
+    return QStringLiteral("SET SESSION time_zone = ") + db::QuoteText(zone) + u';';
+}
+
 QString PreviewQuery(const QString& newTable) {
     return QStringLiteral("SELECT * FROM ") + db::QuoteIdentifier(newTable) + u';';
 }

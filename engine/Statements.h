@@ -81,6 +81,8 @@ QString PrimaryKeyQuery(const QString& table);
 QString RenameStatement(const QString& scratch, const QString& newTable);
 QString SwapStatement(const QString& scratch, const QString& newTable, const QString& retired);
 QString DropRetiredStatement(const QString& retired);
+// Sets the session's time zone (before the preview, back to the zone the run found).
+QString TimeZoneStatement(const QString& zone);
 QString PreviewQuery(const QString& newTable);
 // Counts the rows of a table, for a server that does not count the rows its rebuild carried over.
 QString RowCountQuery(const QString& table);

@@ -55,6 +55,7 @@ TEST(DedupeTool, EchoesEveryStatementAndEndsWithASummary) {
     // The run's statements up to the swap: the command line reads no rows of the new table.
     QStringList statements = tarnwick::test::OrdersRunStatements(s);
     EXPECT_EQ(statements.takeLast(), "SELECT * FROM `orders2`;");
+    EXPECT_EQ(statements.takeLast(), tarnwick::test::kPreviewTimeZone);
     EXPECT_EQ(lines.mid(0, 12), statements);
     EXPECT_TRUE(QRegularExpression(
                     R"(^kept 3 of 5 rows in `orders2` \(2 duplicates removed\) in \d+\.\d{3} s$)")

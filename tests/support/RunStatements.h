@@ -37,6 +37,9 @@ inline QStringList SurveyStatements(const QString& table) {
     return {engine::TableListQuery(), engine::GrantsQuery(), engine::ColumnListQuery(table)};
 }
 
+// The time zone a run's preview is read in on this MariaDB: the session's own.
+inline const QString kPreviewTimeZone = "SET SESSION time_zone = 'SYSTEM';";
+
 // The first slice of the key query of a run: the temporary column and `keys` of `scratch`.
 inline QString FirstKeySlice(const QString& scratch, const QString& keys) {
     const QString temp = "TEMP_COLUMN_CREATED_BY_QUARNETT";
@@ -58,6 +61,7 @@ inline QStringList OrdersRunStatements(const QString& scratch) {
                        "DELETE FROM " + scratch + " WHERE `" + temp + "` IN (5, 2)",
                        "ALTER TABLE " + scratch + " DROP COLUMN `" + temp + "`;",
                        "RENAME TABLE " + scratch + " TO `orders2`;",
+                       kPreviewTimeZone,
                        "SELECT * FROM `orders2`;"};
 }
 
