@@ -29,6 +29,9 @@ QString TemporaryColumn() {
 // ER_BINLOG_STMT_MODE_AND_ROW_ENGINE: the server writes statements to its binary log and cannot
 // log a statement that InnoDB runs at READ COMMITTED.
 constexpr int kStatementLogRefusesReadCommitted = 1665;
+// ER_SPECIFIC_ACCESS_DENIED_ERROR: the account lacks SUPER or BINLOG ADMIN, which choosing the
+// session's binary log format takes.
+constexpr int kNeedsBinlogAdmin = 1227;
 
 }  // namespace
 
@@ -134,7 +137,19 @@ void DeduplicationRun::UseReadCommitted() {
 
 void DeduplicationRun::PinSession() {
     proc_.Step(run_line::kPinSession, [&] {
-        session_ = engine::PinSession(Require(connection_), SessionUse::Run);
+        db::Connection& connection = Require(connection_);
+        session_ = engine::PinSession(connection, SessionUse::Run);
+        // A binary log that takes statements cannot log a copy made at READ COMMITTED: where the
+        // account may, this session's log takes rows instead. Where it may not, the copy keeps
+        // the server's own level, and its read locks (Copy).
+        if (progress_.readCommitted && session_->IsOn(QStringLiteral("log_bin")) &&
+            session_->Value(QStringLiteral("binlog_format")) == u"STATEMENT") {
+            try {
+                Send(RowLoggingStatement());
+            } catch (const db::DbError& failure) {
+                if (failure.NativeError() != kNeedsBinlogAdmin) throw;
+            }
+        }
         progress_.pinned = true;
     });
 }

@@ -67,6 +67,8 @@ constexpr const char* kFacts[] = {
     "innodb_force_primary_key",  // MariaDB: every InnoDB table needs a primary key
     "sql_require_primary_key",   // MySQL: the same for every table
     "default_storage_engine",    // the engine the copy is made with
+    "log_bin",                   // whether the server keeps a binary log,
+    "binlog_format",             // and in which format (DeduplicationRun's row logging)
 };
 
 bool Applies(const Pin& pin, SessionUse use) {

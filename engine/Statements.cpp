@@ -47,6 +47,10 @@ QString GrantsQuery() {
     return QStringLiteral("SHOW GRANTS;");
 }
 
+QString RowLoggingStatement() {
+    return QStringLiteral("SET SESSION binlog_format = 'ROW';");
+}
+
 QString ColumnListQuery(const QString& table) {
     return QStringLiteral("SHOW COLUMNS FROM ") + db::QuoteIdentifier(table) + u';';
 }

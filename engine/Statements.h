@@ -29,6 +29,9 @@ QString GrantsQuery();
 QString ColumnListQuery(const QString& table);
 QString ViewDefinitionsQuery();
 
+// Has the session's binary log take rows, not statements (for a copy at READ COMMITTED).
+QString RowLoggingStatement();
+
 // The temporary column that numbers the copied rows while the run works.
 inline constexpr char16_t kTemporaryColumn[] = u"TEMP_COLUMN_CREATED_BY_QUARNETT";
 // Numbers per DELETE statement. Measured at 1,000,000 rows with 300,000 duplicates (scripts/bench

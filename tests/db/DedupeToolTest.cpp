@@ -8,34 +8,16 @@
 
 #include "db/Connection.h"
 #include "db/RowSet.h"
+#include "tests/support/DedupeTool.h"
 #include "tests/support/RunStatements.h"
 #include "tests/support/TestServer.h"
 
 using namespace Qt::Literals::StringLiterals;
 using tarnwick::test::TestServer;
 
-namespace {
-
-struct ToolResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolResult RunTool(const QStringList& arguments) {
-    QProcess process;
-    process.start(TARNWICK_DEDUPE_PATH, arguments);
-    EXPECT_TRUE(process.waitForFinished(120'000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
-QStringList LoginArguments(const tarnwick::db::ConnectionSettings& s) {
-    return {"--server", s.server,     "--port",   s.port,       "--user",
-            s.user,     "--password", s.password, "--database", s.database};
-}
-
-}  // namespace
+using tarnwick::test::LoginArguments;
+using tarnwick::test::RunTool;
+using tarnwick::test::ToolResult;
 
 TEST(DedupeTool, EchoesEveryStatementAndEndsWithASummary) {
     auto db = TestServer::FreshDatabaseForThisTest();
@@ -298,44 +280,7 @@ TEST(DedupeTool, TwoRunsIntoTheSameNameAtOnceEachTellTheTruth) {
 }
 
 TEST(DedupeTool, AWriterDuringTheCopyNeitherWaitsItOutNorFailsAndTheCopyIsConsistent) {
-    auto db = TestServer::FreshDatabaseForThisTest();
-    TestServer::Run(
-        db.database,
-        {"CREATE TABLE big (id INT PRIMARY KEY, name VARCHAR(40), amount INT);",
-         "INSERT INTO big SELECT seq, CONCAT('name ', seq), seq FROM seq_1_to_400000;"});
-    auto writer = tarnwick::db::OpenConnection(db);
-    writer->Execute("SET SESSION innodb_lock_wait_timeout = 1;");
-    const auto copying = [&] {
-        return tarnwick::db::OpenRowSet(writer,
-                                        "SELECT COUNT(*) FROM information_schema.PROCESSLIST "
-                                        "WHERE DB = DATABASE() AND INFO LIKE "
-                                        "'CREATE TABLE `tarnwick_scratch_%'")
-                   ->ValueAt(0, 0) == "1";
-    };
-
-    QProcess run;
-    run.start(TARNWICK_DEDUPE_PATH,
-              LoginArguments(db) + QStringList{"--table", "big", "--key", "id", "--into", "big2"});
-    bool seen = false;
-    while (!seen && run.state() != QProcess::NotRunning) {
-        seen = copying();
-        if (!seen) run.waitForFinished(2);
-    }
-    ASSERT_TRUE(seen) << "the copy was never seen at work";
-    // Rows the copy has read already: at REPEATABLE READ it holds a lock on each until it ends.
-    writer->Execute("UPDATE big SET amount = -1 WHERE id = 1;");
-    writer->Execute("INSERT INTO big VALUES (400001, 'late', 0);");
-    EXPECT_TRUE(copying()) << "the writer waited until the copy had ended";
-
-    ASSERT_TRUE(run.waitForFinished(120'000));
-    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
-    // The copy is the table as it was at one moment: before the update, between the update and
-    // the insert, or after both (the copy reads from the moment it reads its first row).
-    const QString copied =
-        TestServer::Rows(db, "SELECT COUNT(*), MIN(amount), MAX(id) FROM big2;").value(0);
-    EXPECT_TRUE(copied == "400000|1|400000" || copied == "400000|-1|400000" ||
-                copied == "400001|-1|400001")
-        << copied.toStdString();
+    tarnwick::test::ExpectAWriterDuringTheCopyNotToWait(TestServer::FreshDatabaseForThisTest());
 }
 
 TEST(DedupeTool, APortMustBeAWholeNumberAndTheSummaryKeepsNamesOnItsLine) {
