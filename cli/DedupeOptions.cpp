@@ -74,11 +74,42 @@ QString DedupeUsage() {
         "     reason is one line on standard error.\n");
 }
 
+namespace {
+
+// Takes the argument at `index` out of the process's argument area, which the process list shows:
+// the arguments after it move up over it and the freed end is zeroed, so that neither the text
+// nor its length can be seen. Where the arguments do not lie one after the other, the text is
+// zeroed where it stands.
+void HideArgument(int argc, char** argv, int index) {
+    const size_t length = std::strlen(argv[index]) + 1;
+    bool contiguous = true;
+    for (int k = index; k + 1 < argc; ++k)
+        contiguous = contiguous && argv[k] + std::strlen(argv[k]) + 1 == argv[k + 1];
+    if (!contiguous || index + 1 >= argc) {
+        std::memset(argv[index], 0, length - 1);
+        return;
+    }
+    char* const end = argv[argc - 1] + std::strlen(argv[argc - 1]) + 1;
+    char* const from = argv[index] + length;
+    std::memmove(argv[index], from, static_cast<size_t>(end - from));
+    std::memset(end - length, 0, length);
+}
+
+}  // namespace
+
 DedupeOptions ParseDedupeOptions(int argc, char** argv) {
+    // The arguments are read from a copy: a password given with --password leaves the process's
+    // own argument area first.
+    QStringList args;
+    for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    for (int i = argc - 2; i >= 1; --i) {
+        if (args[i] == u"--password") HideArgument(argc, argv, i + 1);
+    }
+
     DedupeOptions options;
     std::optional<QString> server, port, user, database, password, passwordFile, table, into;
     for (int i = 1; i < argc; ++i) {
-        const QString arg = QString::fromLocal8Bit(argv[i]);
+        const QString& arg = args[i];
         if (arg == u"--help" || arg == u"-h") {
             options.help = true;
             return options;
@@ -97,7 +128,7 @@ DedupeOptions ParseDedupeOptions(int argc, char** argv) {
         }
         const auto value = [&]() -> QString {
             if (i + 1 >= argc) UsageError(arg + QStringLiteral(" needs a value"));
-            return QString::fromLocal8Bit(argv[++i]);
+            return args[++i];
         };
         const auto once = [&](std::optional<QString>& slot) {
             if (slot) UsageError(arg + QStringLiteral(" given twice"));
@@ -111,10 +142,9 @@ DedupeOptions ParseDedupeOptions(int argc, char** argv) {
             once(user);
         else if (arg == u"--database")
             once(database);
-        else if (arg == u"--password") {
+        else if (arg == u"--password")
             once(password);
-            std::memset(argv[i], 'x', std::strlen(argv[i]));
-        } else if (arg == u"--password-file")
+        else if (arg == u"--password-file")
             once(passwordFile);
         else if (arg == u"--table")
             once(table);

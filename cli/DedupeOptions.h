@@ -22,7 +22,8 @@ QString DedupeUsage();
 QString DedupeVersion();
 
 // Parses the arguments after the program name. Throws std::invalid_argument with a message for
-// the user on a usage error. A password given with --password is wiped from `argv` once read, so
+// the user on a usage error. A password given with --password is taken out of the process's
+// argument area (argv's strings move up over it) before anything else, so
 // that it does not stay visible in the process list.
 DedupeOptions ParseDedupeOptions(int argc, char** argv);
 

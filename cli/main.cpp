@@ -66,13 +66,12 @@ int main(int argc, char** argv) {
     run.SetOpensPreview(false);
     const engine::RunOutcome outcome = run.Run(options.inputs);
     const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-    if (outcome.Refused()) {
-        // Nothing was changed: the reason, and the exit status of a usage error.
+    // The reason for a refusal on standard error; the last line on standard output is the status,
+    // also after --echo.
+    if (outcome.Refused())
         Print(stderr, QStringLiteral("tarnwick-dedupe: ") + *outcome.refusal + u'\n');
-        return 2;
-    }
-    if (outcome.stoppedBeforeChange) return 2;  // nothing was changed; the failure was reported
-
     Print(stdout, engine::RunSummary(options.inputs, outcome, seconds) + u'\n');
+    // Nothing was changed: the exit status of a usage error.
+    if (outcome.Refused() || outcome.stoppedBeforeChange) return 2;
     return proc.FailureCount() == 0 ? 0 : 1;
 }

@@ -113,6 +113,7 @@ QString WhatIsKnown(const RunInputs& inputs, const RunOutcome& outcome) {
 
 QString RunSummary(const RunInputs& inputs, const RunOutcome& outcome, double seconds) {
     const QString time = QString::number(seconds, 'f', 3);
+    if (outcome.Refused()) return QStringLiteral("refused in %1 s: nothing was changed").arg(time);
     if (outcome.Succeeded()) {
         return QStringLiteral("kept %1 of %2 rows in %3 (%4 removed) in %5 s")
             .arg(outcome.RowsKept())

@@ -10,6 +10,8 @@ struct RunOutcome;
 // The one line that tells what a run did. When every step succeeded:
 //   "kept K of N rows in `NEWTABLE` (D duplicates removed) in S s"   (K = N - D, the
 //   server's counts; names quoted as statements quote them, control characters escaped)
+// ("1 duplicate removed" for one), when the run was refused before anything changed
+//   "refused in S s: nothing was changed"
 // otherwise the first line that failed and what is known of the new table, e.g.
 //   "failed at line 154 in S s: no table was created and this run did not create or change
 //   `archive`"

@@ -123,6 +123,10 @@ TEST(DedupeTool, RefusesInOneLineWhatTheServerCannotDoBeforeAnythingChanges) {
         EXPECT_EQ(result.err.count('\n'), 1) << result.err.toStdString();
         EXPECT_FALSE(result.out.contains("DROP") || result.out.contains("CREATE"))
             << result.out.toStdString();
+        const QStringList out = result.out.split('\n', Qt::SkipEmptyParts);
+        EXPECT_TRUE(!out.isEmpty() && (out.last().startsWith("refused in ") ||
+                                       out.last().startsWith("failed at line 118 in ")))
+            << result.out.toStdString();
         EXPECT_EQ(TestServer::Rows(db, "SHOW TABLES;"), QStringList{"t"});
     };
 
@@ -177,13 +181,15 @@ TEST(DedupeTool, RefusesBadUsageAndTheChosenTablesNameWithoutConnecting) {
     result = RunTool(LoginArguments(db) +
                      QStringList{"--table", "t", "--key", "a", "--into", "T", "--echo"});
     EXPECT_EQ(result.exitCode, 2);
-    EXPECT_TRUE(result.out.isEmpty()) << result.out.toStdString();
+    // Refused before connecting: nothing echoed, the status last.
+    EXPECT_TRUE(result.out.startsWith("refused in ")) << result.out.toStdString();
+    EXPECT_EQ(result.out.count('\n'), 1);
     EXPECT_TRUE(result.err.contains("cannot be called \"T\"")) << result.err.toStdString();
 
     result = RunTool(LoginArguments(db) +
                      QStringList{"--table", "t", "--key", "a", "--into", " ", "--echo"});
     EXPECT_EQ(result.exitCode, 2);
-    EXPECT_TRUE(result.out.isEmpty());
+    EXPECT_TRUE(result.out.startsWith("refused in ")) << result.out.toStdString();
     EXPECT_EQ(TestServer::Checksum(db, "t"), before);
 
     result = RunTool({"--help"});
@@ -204,7 +210,10 @@ TEST(DedupeTool, AFailedRunSaysWhichLineFailedAndWhatIsKnownOfTheNewTable) {
     ToolResult result = RunTool(LoginArguments(db) +
                                 QStringList{"--table", "smal", "--key", "a", "--into", "archive"});
     EXPECT_EQ(result.exitCode, 2);
-    EXPECT_TRUE(result.out.isEmpty());
+    EXPECT_TRUE(QRegularExpression(R"(^refused in \d+\.\d{3} s: nothing was changed\n$)")
+                    .match(result.out)
+                    .hasMatch())
+        << result.out.toStdString();
     EXPECT_EQ(TestServer::Checksum(db, "archive"), archive);
 
     // A chosen view that cannot be read: the copy fails and the table of the new name stays.
@@ -239,7 +248,7 @@ TEST(DedupeTool, AFailedRunSaysWhichLineFailedAndWhatIsKnownOfTheNewTable) {
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(result.err.contains("the view \"tv\" that you chose reads from"))
         << result.err.toStdString();
-    EXPECT_TRUE(result.out.isEmpty());
+    EXPECT_TRUE(result.out.startsWith("refused in ")) << result.out.toStdString();
     EXPECT_EQ(TestServer::Checksum(db, "archive"), archive);
 }
 
@@ -281,6 +290,28 @@ TEST(DedupeTool, TwoRunsIntoTheSameNameAtOnceEachTellTheTruth) {
 
 TEST(DedupeTool, AWriterDuringTheCopyNeitherWaitsItOutNorFailsAndTheCopyIsConsistent) {
     tarnwick::test::ExpectAWriterDuringTheCopyNotToWait(TestServer::FreshDatabaseForThisTest());
+}
+
+// The process list shows nothing of a password given on the command line, not even its length.
+TEST(DedupeTool, TheProcessListShowsNothingOfThePassword) {
+    const auto db = TestServer::FreshDatabaseForThisTest();
+    tarnwick::test::WhileTheCopyWorks(db, LoginArguments(db), [&](QProcess& run) {
+        QFile cmdline(QString("/proc/%1/cmdline").arg(run.processId()));
+        ASSERT_TRUE(cmdline.open(QIODevice::ReadOnly));
+        const QByteArray shown = cmdline.readAll();
+        EXPECT_FALSE(shown.contains(db.password.toUtf8()));
+        QStringList arguments = QString::fromUtf8(shown).split(QChar(0));
+        while (!arguments.isEmpty() && arguments.last().isEmpty()) arguments.removeLast();
+        QStringList expected = LoginArguments(db);
+        expected.removeAt(expected.indexOf("--password") + 1);
+        expected << "--table"
+                 << "big"
+                 << "--key"
+                 << "id"
+                 << "--into"
+                 << "big2";
+        EXPECT_EQ(arguments.mid(1), expected);
+    });
 }
 
 TEST(DedupeTool, APortMustBeAWholeNumberAndTheSummaryKeepsNamesOnItsLine) {

@@ -52,7 +52,7 @@ TEST(PrimaryKeyServer, TheRunIsRefusedBeforeAnythingChanges) {
     ASSERT_TRUE(tool.waitForFinished(60'000));
     EXPECT_EQ(tool.exitCode(), 2);
     EXPECT_TRUE(tool.readAllStandardError().contains("requires a primary key on every table"));
-    EXPECT_TRUE(tool.readAllStandardOutput().isEmpty());
+    EXPECT_TRUE(tool.readAllStandardOutput().startsWith("refused in "));
     EXPECT_EQ(TestServer::Rows(db, "SHOW TABLES;"), QStringList{"t"});
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -33,40 +36,47 @@ inline QStringList LoginArguments(const db::ConnectionSettings& s) {
             s.user,     "--password", s.password, "--database", s.database};
 }
 
-// Makes a table `big` of 400,000 rows, runs tarnwick-dedupe on it and, while its copy works,
-// updates and inserts rows of it from another session: those writes must not wait for the copy,
-// and the copy must be the table as it was at one moment.
-inline void ExpectAWriterDuringTheCopyNotToWait(const db::ConnectionSettings& db) {
+// Makes a table `big` of 400,000 rows and runs tarnwick-dedupe on it with `arguments` added;
+// `during` is called once while the run's copy works, with the process.
+inline void WhileTheCopyWorks(const db::ConnectionSettings& db, const QStringList& arguments,
+                              const std::function<void(QProcess&)>& during) {
     TestServer::Run(
         db.database,
         {"CREATE TABLE big (id INT PRIMARY KEY, name VARCHAR(40), amount INT);",
          "INSERT INTO big SELECT seq, CONCAT('name ', seq), seq FROM seq_1_to_400000;"});
-    auto writer = db::OpenConnection(db);
-    writer->Execute("SET SESSION innodb_lock_wait_timeout = 1;");
+    auto watcher = db::OpenConnection(db);
     const auto copying = [&] {
-        return db::OpenRowSet(writer,
+        return db::OpenRowSet(watcher,
                               "SELECT COUNT(*) FROM information_schema.PROCESSLIST "
                               "WHERE DB = DATABASE() AND INFO LIKE "
                               "'CREATE TABLE `tarnwick_scratch_%'")
                    ->ValueAt(0, 0) == "1";
     };
-
     QProcess run;
     run.start(TARNWICK_DEDUPE_PATH,
-              LoginArguments(db) + QStringList{"--table", "big", "--key", "id", "--into", "big2"});
+              arguments + QStringList{"--table", "big", "--key", "id", "--into", "big2"});
     bool seen = false;
     while (!seen && run.state() != QProcess::NotRunning) {
         seen = copying();
         if (!seen) run.waitForFinished(2);
     }
     ASSERT_TRUE(seen) << "the copy was never seen at work";
-    // Rows the copy has read already: at REPEATABLE READ it holds a lock on each until it ends.
-    writer->Execute("UPDATE big SET amount = -1 WHERE id = 1;");
-    writer->Execute("INSERT INTO big VALUES (400001, 'late', 0);");
-    EXPECT_TRUE(copying()) << "the writer waited until the copy had ended";
-
+    during(run);
+    EXPECT_TRUE(copying()) << "the copy had ended before the checks were done";
     ASSERT_TRUE(run.waitForFinished(120'000));
     EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+}
+
+// While the copy works, updates and inserts rows of the chosen table from another session: those
+// writes must not wait for the copy, and the copy must be the table as it was at one moment.
+inline void ExpectAWriterDuringTheCopyNotToWait(const db::ConnectionSettings& db) {
+    auto writer = db::OpenConnection(db);
+    writer->Execute("SET SESSION innodb_lock_wait_timeout = 1;");
+    WhileTheCopyWorks(db, LoginArguments(db), [&](QProcess&) {
+        // Rows the copy has read already: at REPEATABLE READ it holds a lock on each until it ends.
+        writer->Execute("UPDATE big SET amount = -1 WHERE id = 1;");
+        writer->Execute("INSERT INTO big VALUES (400001, 'late', 0);");
+    });
     // The copy is the table as it was at one moment: before the update, between the update and
     // the insert, or after both (the copy reads from the moment it reads its first row).
     const QString copied =
