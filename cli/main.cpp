@@ -3,12 +3,13 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "app/core/FailureDescription.h"
 #include "app/core/GuardedProcedure.h"
 #include "app/core/MessageBoxService.h"
 #include "cli/DedupeOptions.h"
+#include "cli/FailureLine.h"
 #include "db/StatementObserver.h"
 #include "engine/DeduplicationRun.h"
-#include "engine/RunLines.h"
 #include "engine/RunSummary.h"
 
 using namespace tarnwick;
@@ -25,13 +26,8 @@ void Print(FILE* stream, const QString& text) {
 // A step that failed only because an earlier one did says nothing new and is left out.
 class PrintedReports : public app::FailureReporter {
   public:
-    void Report(const QString&, const QString& description, int line, bool followUp) override {
-        if (followUp) return;
-        const char* step = engine::LineText(line);
-        Print(stderr, QStringLiteral("tarnwick-dedupe: line %1 (%2) failed: %3\n")
-                          .arg(line)
-                          .arg(QString::fromUtf8(step ? step : "a step of the run"),
-                               description.simplified()));
+    void Report(const QString&, const std::exception_ptr& failure, int line) override {
+        if (!app::IsFollowUp(failure)) Print(stderr, cli::FailureLine(line, failure) + u'\n');
     }
 };
 

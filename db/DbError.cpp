@@ -46,4 +46,14 @@ bool DbError::IsLostConnection() const {
            description_.contains(u"Lost connection", Qt::CaseInsensitive);
 }
 
+DbError::Cause DbError::WhatHappened() const {
+    if (IsLostConnection() || nativeError_ == 1927) return Cause::LostConnection;
+    if (nativeError_ == 1317 || nativeError_ == 1969 || nativeError_ == 3024)
+        return Cause::StatementStopped;
+    if (nativeError_ == 1047 || description_.contains(u"WSREP", Qt::CaseInsensitive) ||
+        description_.contains(u"Primary Component", Qt::CaseInsensitive))
+        return Cause::NodeOutOfCluster;
+    return Cause::Other;
+}
+
 }  // namespace tarnwick::db

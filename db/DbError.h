@@ -21,6 +21,15 @@ class DbError : public std::runtime_error {
     // library's "MySQL server has gone away" (2006) and "Lost connection to MySQL server" (2013).
     bool IsLostConnection() const;
 
+    // What happened, where the server's error number says more than "the statement failed".
+    enum class Cause {
+        Other,
+        LostConnection,    // IsLostConnection, or the session was killed (1927)
+        StatementStopped,  // killed (1317) or over a time limit (1969, 3024)
+        NodeOutOfCluster,  // a Galera node not in its cluster's primary component (1047 WSREP)
+    };
+    Cause WhatHappened() const;
+
   private:
     QString description_;
     QString sqlState_;

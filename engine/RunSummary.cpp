@@ -120,9 +120,9 @@ QString RunSummary(const RunInputs& inputs, const RunOutcome& outcome, double se
             .arg(outcome.rowsCopied)
             .arg(Quoted(inputs.newTableName), Duplicates(outcome.duplicatesRemoved), time);
     }
-    return QStringLiteral("failed at line %1 in %2 s: %3")
+    return QStringLiteral("failed at line %1 in %2 s: %3; %4 was only read")
         .arg(outcome.firstFailedLine)
-        .arg(time, WhatIsKnown(inputs, outcome));
+        .arg(time, WhatIsKnown(inputs, outcome), Quoted(inputs.chosenTable));
 }
 
 }  // namespace tarnwick::engine

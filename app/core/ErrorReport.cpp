@@ -1,5 +1,6 @@
 #include "app/core/ErrorReport.h"
 
+#include "app/core/FailureDescription.h"
 #include "app/core/FailureReporter.h"
 #include "app/core/MessageBoxService.h"
 
@@ -28,8 +29,8 @@ namespace {
 
 class ErrorReportBoxReporter : public FailureReporter {
   public:
-    void Report(const QString& tag, const QString& description, int line, bool) override {
-        ShowErrorReport(tag, description, line);
+    void Report(const QString& tag, const std::exception_ptr& failure, int line) override {
+        ShowErrorReport(tag, DescribeFailure(failure), line);
     }
 };
 

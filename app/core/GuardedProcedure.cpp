@@ -10,7 +10,7 @@ GuardedProcedure::GuardedProcedure(const QString& procedure, FailureReporter& re
 
 void GuardedProcedure::Report(int line, const std::exception_ptr& failure) {
     failedLines_.push_back(line);
-    reporter_.Report(tag_, DescribeFailure(failure), line, IsFollowUp(failure));
+    reporter_.Report(tag_, failure, line);
 }
 
 }  // namespace tarnwick::app

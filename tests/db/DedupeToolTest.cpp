@@ -92,8 +92,9 @@ TEST(DedupeTool, ReportsAFailingStepOnOneLineAndExitsWithOne) {
         << result.err.toStdString();
     EXPECT_TRUE(result.err.endsWith("The rows cannot be read\n")) << result.err.toStdString();
     EXPECT_EQ(result.err.count('\n'), 1);
-    EXPECT_TRUE(QRegularExpression(R"(^failed at line 154 in \d+\.\d{3} s: no table was created )"
-                                   R"(and this run did not create or change `broken2`\n$)")
+    EXPECT_TRUE(QRegularExpression(
+                    R"(^failed at line 154 in \d+\.\d{3} s: no table was created )"
+                    R"(and this run did not create or change `broken2`; `broken` was only read\n$)")
                     .match(result.out)
                     .hasMatch())
         << result.out.toStdString();
@@ -225,11 +226,11 @@ TEST(DedupeTool, AFailedRunSaysWhichLineFailedAndWhatIsKnownOfTheNewTable) {
     result = RunTool(LoginArguments(db) +
                      QStringList{"--table", "broken", "--key", "a", "--into", "archive"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(
-        QRegularExpression(R"(^failed at line 154 in \d+\.\d{3} s: no table was created and )"
-                           R"(this run did not create or change `archive`\n$)")
-            .match(result.out)
-            .hasMatch())
+    EXPECT_TRUE(QRegularExpression(
+                    R"(^failed at line 154 in \d+\.\d{3} s: no table was created and )"
+                    R"(this run did not create or change `archive`; `broken` was only read\n$)")
+                    .match(result.out)
+                    .hasMatch())
         << result.out.toStdString();
     EXPECT_EQ(TestServer::Checksum(db, "archive"), archive);
 
@@ -295,23 +296,49 @@ TEST(DedupeTool, AWriterDuringTheCopyNeitherWaitsItOutNorFailsAndTheCopyIsConsis
 // The process list shows nothing of a password given on the command line, not even its length.
 TEST(DedupeTool, TheProcessListShowsNothingOfThePassword) {
     const auto db = TestServer::FreshDatabaseForThisTest();
-    tarnwick::test::WhileTheCopyWorks(db, LoginArguments(db), [&](QProcess& run) {
-        QFile cmdline(QString("/proc/%1/cmdline").arg(run.processId()));
-        ASSERT_TRUE(cmdline.open(QIODevice::ReadOnly));
-        const QByteArray shown = cmdline.readAll();
-        EXPECT_FALSE(shown.contains(db.password.toUtf8()));
-        QStringList arguments = QString::fromUtf8(shown).split(QChar(0));
-        while (!arguments.isEmpty() && arguments.last().isEmpty()) arguments.removeLast();
-        QStringList expected = LoginArguments(db);
-        expected.removeAt(expected.indexOf("--password") + 1);
-        expected << "--table"
-                 << "big"
-                 << "--key"
-                 << "id"
-                 << "--into"
-                 << "big2";
-        EXPECT_EQ(arguments.mid(1), expected);
-    });
+    const ToolResult result =
+        tarnwick::test::WhileTheCopyWorks(db, LoginArguments(db), [&](QProcess& run, auto&) {
+            QFile cmdline(QString("/proc/%1/cmdline").arg(run.processId()));
+            ASSERT_TRUE(cmdline.open(QIODevice::ReadOnly));
+            const QByteArray shown = cmdline.readAll();
+            EXPECT_FALSE(shown.contains(db.password.toUtf8()));
+            QStringList arguments = QString::fromUtf8(shown).split(QChar(0));
+            while (!arguments.isEmpty() && arguments.last().isEmpty()) arguments.removeLast();
+            QStringList expected = LoginArguments(db);
+            expected.removeAt(expected.indexOf("--password") + 1);
+            expected << "--table"
+                     << "big"
+                     << "--key"
+                     << "id"
+                     << "--into"
+                     << "big2";
+            EXPECT_EQ(arguments.mid(1), expected);
+        });
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+}
+
+// A statement the server stops, or a connection it drops, is named as such, with what is known of
+// the tables: the chosen one was only read, a table of the new name is as it was.
+TEST(DedupeTool, AStoppedCopyIsNamedAsSuchAndLeavesEveryTableAsItWas) {
+    const auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(db.database,
+                    {"CREATE TABLE big2 (kept TEXT);", "INSERT INTO big2 VALUES ('x');"});
+    auto admin = tarnwick::db::OpenConnection(db);
+    const ToolResult result = tarnwick::test::WhileTheCopyWorks(
+        db, LoginArguments(db),
+        [&](QProcess&, const QString& session) { admin->Execute("KILL QUERY " + session + ";"); });
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.startsWith(
+        "tarnwick-dedupe: line 154 (copy the chosen table into the scratch table) failed: the "
+        "server stopped the statement (it was killed, or ran past a time limit); running again is "
+        "safe, as the run starts afresh ([ma-"))
+        << result.err.toStdString();
+    EXPECT_EQ(result.err.count('\n'), 1) << result.err.toStdString();
+    EXPECT_TRUE(
+        result.out.contains("this run did not create or change `big2`; `big` was only read"))
+        << result.out.toStdString();
+    EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM big2;"), QStringList{"x"});
+    EXPECT_EQ(TestServer::Rows(db, "SELECT COUNT(*) FROM big;"), QStringList{"400000"});
 }
 
 TEST(DedupeTool, APortMustBeAWholeNumberAndTheSummaryKeepsNamesOnItsLine) {

@@ -246,7 +246,7 @@ TEST(DeduplicationRun, AFailingCopyIsReportedAndNothingIsDeleted) {
                                "CREATE TABLE " + Scratch(run) + " AS SELECT * from `broken`;"}));
     EXPECT_EQ(engine::RunSummary({db, "broken", {"a"}, "copy2"}, run.outcome, 0.5),
               "failed at line 154 in 0.500 s: no table was created and this run did not create or "
-              "change `copy2`");
+              "change `copy2`; `broken` was only read");
 }
 
 TEST(DeduplicationRun, AFailingCopyLeavesAnExistingTableOfTheNewNameAsItWas) {
@@ -454,7 +454,7 @@ TEST(DeduplicationRun, AfterTheConnectionIsLostSendsNoFurtherDeleteAndReportsEac
               "scratch table " +
                   Scratch(run) +
                   " holds part of the run's work (the connection was lost, so how far it got is "
-                  "not known)");
+                  "not known); `t` was only read");
     EXPECT_EQ(TestServer::Rows(db, "SHOW TABLES LIKE 't2';"), QStringList{});
     EXPECT_EQ(TestServer::Checksum(db, "t"), before);
 }
@@ -490,7 +490,7 @@ TEST(DeduplicationRun, AFailingDropKeyLeavesTheResultInTheScratchTableAndTheOldT
                                  "duplicates removed) and still has the temporary column ")
                       .arg(kRows)
                       .arg(kRows - 2) +
-                  kTemp);
+                  kTemp + "; `t` was only read");
     EXPECT_EQ(TestServer::Rows(db, "SELECT n FROM " + Scratch(run) + ";"), (QStringList{"1", "2"}));
     EXPECT_EQ(TestServer::Checksum(db, "t2"), oldTable);
     EXPECT_EQ(TestServer::Checksum(db, "t"), before);
@@ -600,10 +600,12 @@ TEST(DeduplicationRun, CountsThatDisagreeWithTheServersKeepTheResultOutOfTheNewN
                                     "but the run copied 30 and removed 25, which leaves 5"))
             << run.reports[1].toStdString();
         EXPECT_EQ(run.outcome.duplicatesRemoved, 25);
-        EXPECT_EQ(engine::RunSummary({db, "t", {"k"}, "t2"}, run.outcome, 1),
-                  "failed at line 170 in 1.000 s: this run did not create or change `t2`; the "
-                  "scratch table " +
-                      Scratch(run) + " holds a copy of `t` with 25 of its 26 duplicates removed");
+        EXPECT_EQ(
+            engine::RunSummary({db, "t", {"k"}, "t2"}, run.outcome, 1),
+            "failed at line 170 in 1.000 s: this run did not create or change `t2`; the "
+            "scratch table " +
+                Scratch(run) +
+                " holds a copy of `t` with 25 of its 26 duplicates removed; `t` was only read");
     }
     EXPECT_EQ(TestServer::Checksum(db, "t2"), old);
 }

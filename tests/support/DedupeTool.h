@@ -36,35 +36,36 @@ inline QStringList LoginArguments(const db::ConnectionSettings& s) {
             s.user,     "--password", s.password, "--database", s.database};
 }
 
+// Whether the run's copy is at work, and the id of its session.
+inline QString CopyingSession(const std::shared_ptr<db::Connection>& watcher) {
+    const auto rows = db::OpenRowSet(watcher,
+                                     "SELECT ID FROM information_schema.PROCESSLIST WHERE DB = "
+                                     "DATABASE() AND INFO LIKE 'CREATE TABLE `tarnwick_scratch_%'");
+    return rows->RecordCount() == 0 ? QString() : rows->ValueAt(0, 0).value_or(QString());
+}
+
 // Makes a table `big` of 400,000 rows and runs tarnwick-dedupe on it with `arguments` added;
-// `during` is called once while the run's copy works, with the process.
-inline void WhileTheCopyWorks(const db::ConnectionSettings& db, const QStringList& arguments,
-                              const std::function<void(QProcess&)>& during) {
+// `during` is called once while the run's copy works, with the process and the copy's session.
+inline ToolResult WhileTheCopyWorks(const db::ConnectionSettings& db, const QStringList& arguments,
+                                    const std::function<void(QProcess&, const QString&)>& during) {
     TestServer::Run(
         db.database,
         {"CREATE TABLE big (id INT PRIMARY KEY, name VARCHAR(40), amount INT);",
          "INSERT INTO big SELECT seq, CONCAT('name ', seq), seq FROM seq_1_to_400000;"});
     auto watcher = db::OpenConnection(db);
-    const auto copying = [&] {
-        return db::OpenRowSet(watcher,
-                              "SELECT COUNT(*) FROM information_schema.PROCESSLIST "
-                              "WHERE DB = DATABASE() AND INFO LIKE "
-                              "'CREATE TABLE `tarnwick_scratch_%'")
-                   ->ValueAt(0, 0) == "1";
-    };
     QProcess run;
     run.start(TARNWICK_DEDUPE_PATH,
               arguments + QStringList{"--table", "big", "--key", "id", "--into", "big2"});
-    bool seen = false;
-    while (!seen && run.state() != QProcess::NotRunning) {
-        seen = copying();
-        if (!seen) run.waitForFinished(2);
+    QString session;
+    while (session.isEmpty() && run.state() != QProcess::NotRunning) {
+        session = CopyingSession(watcher);
+        if (session.isEmpty()) run.waitForFinished(2);
     }
-    ASSERT_TRUE(seen) << "the copy was never seen at work";
-    during(run);
-    EXPECT_TRUE(copying()) << "the copy had ended before the checks were done";
-    ASSERT_TRUE(run.waitForFinished(120'000));
-    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    EXPECT_FALSE(session.isEmpty()) << "the copy was never seen at work";
+    if (!session.isEmpty()) during(run, session);
+    EXPECT_TRUE(run.waitForFinished(120'000));
+    return {run.exitCode(), QString::fromUtf8(run.readAllStandardOutput()),
+            QString::fromUtf8(run.readAllStandardError())};
 }
 
 // While the copy works, updates and inserts rows of the chosen table from another session: those
@@ -72,11 +73,13 @@ inline void WhileTheCopyWorks(const db::ConnectionSettings& db, const QStringLis
 inline void ExpectAWriterDuringTheCopyNotToWait(const db::ConnectionSettings& db) {
     auto writer = db::OpenConnection(db);
     writer->Execute("SET SESSION innodb_lock_wait_timeout = 1;");
-    WhileTheCopyWorks(db, LoginArguments(db), [&](QProcess&) {
+    const ToolResult result = WhileTheCopyWorks(db, LoginArguments(db), [&](QProcess&, auto&) {
         // Rows the copy has read already: at REPEATABLE READ it holds a lock on each until it ends.
         writer->Execute("UPDATE big SET amount = -1 WHERE id = 1;");
         writer->Execute("INSERT INTO big VALUES (400001, 'late', 0);");
+        EXPECT_FALSE(CopyingSession(writer).isEmpty()) << "the writer waited for the copy";
     });
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     // The copy is the table as it was at one moment: before the update, between the update and
     // the insert, or after both (the copy reads from the moment it reads its first row).
     const QString copied =
