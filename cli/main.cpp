@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
         options = cli::ParseDedupeOptions(argc, argv);
     } catch (const std::invalid_argument& e) {
         Print(stderr, QStringLiteral("tarnwick-dedupe: ") + QString::fromUtf8(e.what()) +
-                          QStringLiteral("\n\n") + cli::DedupeUsage());
+                          QStringLiteral(" (tarnwick-dedupe --help shows the usage)\n"));
         return 2;
     }
     if (options.help) {
