@@ -72,12 +72,8 @@ TEST(DedupeTool, TheFastPlanKeepsTheKeyAndItsHelpSaysSo) {
 // and nothing of the steps that could not follow it.
 TEST(DedupeTool, ReportsAFailingStepOnOneLineAndExitsWithOne) {
     auto db = TestServer::FreshDatabaseForThisTest();
-    TestServer::Run(db.database,
-                    {"CREATE TABLE t (a INT);", "INSERT INTO t VALUES (1), (1);",
-                     "CREATE FUNCTION unreadable() RETURNS INT NOT DETERMINISTIC BEGIN "
-                     "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'The rows cannot be read'; "
-                     "RETURN 1; END",
-                     "CREATE VIEW broken AS SELECT a, unreadable() AS b FROM t;"});
+    TestServer::Run(db.database, {"CREATE TABLE t (a INT);", "INSERT INTO t VALUES (1), (1);"});
+    TestServer::CreateUnreadableView(db.database);
     QTemporaryFile passwordFile;
     ASSERT_TRUE(passwordFile.open());
     passwordFile.write((db.password + "\n").toUtf8());
@@ -220,11 +216,7 @@ TEST(DedupeTool, AFailedRunSaysWhichLineFailedAndWhatIsKnownOfTheNewTable) {
     EXPECT_EQ(TestServer::Checksum(db, "archive"), archive);
 
     // A chosen view that cannot be read: the copy fails and the table of the new name stays.
-    TestServer::Run(db.database,
-                    {"CREATE FUNCTION unreadable() RETURNS INT NOT DETERMINISTIC BEGIN "
-                     "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'The rows cannot be read'; "
-                     "RETURN 1; END",
-                     "CREATE VIEW broken AS SELECT a, unreadable() AS b FROM t;"});
+    TestServer::CreateUnreadableView(db.database);
     result = RunTool(LoginArguments(db) +
                      QStringList{"--table", "broken", "--key", "a", "--into", "archive"});
     EXPECT_EQ(result.exitCode, 1);

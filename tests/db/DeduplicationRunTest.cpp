@@ -219,24 +219,10 @@ TEST(DeduplicationRun, AnUnreachableServerIsReportedOnceAndNothingMoreIsTried) {
     EXPECT_EQ(run.outcome.place, engine::ResultPlace::Nowhere);
 }
 
-namespace {
-
-// A view whose rows cannot be read: its copy fails with the server's "The rows cannot be read",
-// while its columns can be listed.
-void CreateViewThatFailsToCopy(const db::ConnectionSettings& db) {
-    TestServer::Run(db.database,
-                    {"CREATE TABLE t (a INT);", "INSERT INTO t VALUES (1), (1);",
-                     "CREATE FUNCTION unreadable() RETURNS INT NOT DETERMINISTIC BEGIN "
-                     "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'The rows cannot be read'; "
-                     "RETURN 1; END",
-                     "CREATE VIEW broken AS SELECT a, unreadable() AS b FROM t;"});
-}
-
-}  // namespace
-
 TEST(DeduplicationRun, AFailingCopyIsReportedAndNothingIsDeleted) {
     auto db = TestServer::FreshDatabaseForThisTest();
-    CreateViewThatFailsToCopy(db);
+    TestServer::Run(db.database, {"CREATE TABLE t (a INT);", "INSERT INTO t VALUES (1), (1);"});
+    TestServer::CreateUnreadableView(db.database);
     const RecordedRun run = RunDedupe(db, "broken", {"a"}, "copy2");
     EXPECT_EQ(run.reportedLines, (std::vector<int>{154, 156, 122, 124, 174, 176, 178}));
     EXPECT_TRUE(run.reports[0].contains("The rows cannot be read")) << run.reports[0].toStdString();
@@ -251,7 +237,8 @@ TEST(DeduplicationRun, AFailingCopyIsReportedAndNothingIsDeleted) {
 
 TEST(DeduplicationRun, AFailingCopyLeavesAnExistingTableOfTheNewNameAsItWas) {
     auto db = TestServer::FreshDatabaseForThisTest();
-    CreateViewThatFailsToCopy(db);
+    TestServer::Run(db.database, {"CREATE TABLE t (a INT);", "INSERT INTO t VALUES (1), (1);"});
+    TestServer::CreateUnreadableView(db.database);
     TestServer::Run(db.database, {"CREATE TABLE archive (id INT, note TEXT);",
                                   "INSERT INTO archive VALUES (1, 'kept'), (2, 'safe');"});
     const QString before = TestServer::Checksum(db, "archive");

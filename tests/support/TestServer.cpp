@@ -95,6 +95,13 @@ void TestServer::Run(const QString& database, std::initializer_list<QString> sta
     for (const QString& statement : statements) connection->Execute(statement);
 }
 
+void TestServer::CreateUnreadableView(const QString& database) {
+    Run(database, {"CREATE FUNCTION unreadable() RETURNS INT NOT DETERMINISTIC BEGIN "
+                   "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'The rows cannot be read'; "
+                   "RETURN 1; END",
+                   "CREATE VIEW broken AS SELECT a, unreadable() AS b FROM t;"});
+}
+
 db::ConnectionSettings TestServer::Account(const QString& name, const QString& database,
                                            std::initializer_list<QString> grants) {
     auto admin = Admin();

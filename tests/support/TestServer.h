@@ -41,6 +41,10 @@ class TestServer {
     // Runs statements on a connection to `database`, one after the other.
     static void Run(const QString& database, std::initializer_list<QString> statements);
 
+    // A view `broken` over the table t (a INT) of `database`, whose columns can be listed but whose
+    // rows cannot be read: reading them fails with "The rows cannot be read". A copy of it fails.
+    static void CreateUnreadableView(const QString& database);
+
     // An account `name` (created anew, password "p") with what `grants` give it, and its login
     // values for `database`. Each grant is a statement in which {account} stands for the account:
     // "GRANT SELECT ON `shop`.* TO {account}". The account is made for every host the test user
