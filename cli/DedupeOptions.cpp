@@ -108,6 +108,18 @@ DedupeOptions ParseDedupeOptions(int argc, char** argv) {
 
     DedupeOptions options;
     std::optional<QString> server, port, user, database, password, passwordFile, table, into;
+    // The options that take a value, in the order of the usage line; --key (no slot) may repeat.
+    struct Valued {
+        const char* name;
+        std::optional<QString>* slot;
+        bool required;
+    };
+    const Valued valued[] = {
+        {"--server", &server, true},      {"--port", &port, true},
+        {"--user", &user, true},          {"--database", &database, true},
+        {"--password", &password, false}, {"--password-file", &passwordFile, false},
+        {"--table", &table, true},        {"--key", nullptr, true},
+        {"--into", &into, true}};
     for (int i = 1; i < argc; ++i) {
         const QString& arg = args[i];
         if (arg == u"--help" || arg == u"-h") {
@@ -130,51 +142,29 @@ DedupeOptions ParseDedupeOptions(int argc, char** argv) {
             if (i + 1 >= argc) UsageError(arg + QStringLiteral(" needs a value"));
             return args[++i];
         };
-        const auto once = [&](std::optional<QString>& slot) {
-            if (slot) UsageError(arg + QStringLiteral(" given twice"));
-            slot = value();
-        };
-        if (arg == u"--server")
-            once(server);
-        else if (arg == u"--port")
-            once(port);
-        else if (arg == u"--user")
-            once(user);
-        else if (arg == u"--database")
-            once(database);
-        else if (arg == u"--password")
-            once(password);
-        else if (arg == u"--password-file")
-            once(passwordFile);
-        else if (arg == u"--table")
-            once(table);
-        else if (arg == u"--into")
-            once(into);
-        else if (arg == u"--key")
+        const auto option = std::find_if(std::begin(valued), std::end(valued),
+                                         [&](const Valued& v) { return arg == v.name; });
+        if (option == std::end(valued)) UsageError(QStringLiteral("unknown argument: ") + arg);
+        if (!option->slot) {
             options.inputs.keyFields << value();
-        else
-            UsageError(QStringLiteral("unknown argument: ") + arg);
+        } else {
+            if (*option->slot) UsageError(arg + QStringLiteral(" given twice"));
+            *option->slot = value();
+        }
     }
     // Every missing option at once, in the order of the usage line.
     QStringList missing;
-    const std::pair<const std::optional<QString>*, const char*> required[] = {
-        {&server, "--server"},
-        {&port, "--port"},
-        {&user, "--user"},
-        {&database, "--database"},
-        {&table, "--table"}};
-    for (const auto& [slot, name] : required) {
-        if (!*slot) missing << QLatin1String(name);
+    for (const Valued& option : valued) {
+        const bool given =
+            option.slot ? option.slot->has_value() : !options.inputs.keyFields.isEmpty();
+        if (option.required && !given) missing << QLatin1String(option.name);
     }
-    if (options.inputs.keyFields.isEmpty()) missing << QStringLiteral("--key");
-    if (!into) missing << QStringLiteral("--into");
     if (!missing.isEmpty())
         UsageError(QStringLiteral("missing ") + missing.join(QStringLiteral(", ")));
-    const auto require = [](const std::optional<QString>& slot, const char*) { return *slot; };
     if (password && passwordFile)
         UsageError(QStringLiteral("give --password or --password-file, not both"));
     // The driver reads a port that is not a number as no port (3306), and "33560x" as 33560.
-    const QString portText = require(port, "--port");
+    const QString& portText = *port;
     const bool digits = !portText.isEmpty() && portText.size() <= 5 &&
                         std::all_of(portText.begin(), portText.end(),
                                     [](QChar c) { return c >= u'0' && c <= u'9'; });
@@ -184,11 +174,11 @@ DedupeOptions ParseDedupeOptions(int argc, char** argv) {
                        .arg(portText));
     }
     options.inputs.settings = {
-        require(server, "--server"), require(user, "--user"),
-        passwordFile ? ReadPasswordFile(*passwordFile) : password.value_or(QString()),
-        require(database, "--database"), require(port, "--port")};
-    options.inputs.chosenTable = require(table, "--table");
-    options.inputs.newTableName = require(into, "--into");
+        *server, *user,
+        passwordFile ? ReadPasswordFile(*passwordFile) : password.value_or(QString()), *database,
+        *port};
+    options.inputs.chosenTable = *table;
+    options.inputs.newTableName = *into;
     options.inputs.plan = options.fast ? engine::RunPlan::Fast : engine::RunPlan::Wizard;
     return options;
 }

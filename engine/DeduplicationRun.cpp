@@ -121,7 +121,7 @@ void DeduplicationRun::OpenPreview(const RunInputs& inputs) {
         // the field page's grid and the user's other clients do.
         const std::optional<QString> zone =
             session_ ? session_->Value(QStringLiteral("time_zone")) : std::nullopt;
-        if (zone && *zone != QLatin1String(kRunTimeZone)) Send(TimeZoneStatement(*zone));
+        if (zone) Send(TimeZoneStatement(*zone));
         outcome_.preview = db::OpenRowSet(connection_, PreviewQuery(inputs.newTableName));
     });
 }

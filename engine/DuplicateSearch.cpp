@@ -123,7 +123,6 @@ void DuplicateSearch::FindDuplicatePositions(Found& found) {
     ids.clear();
     try {
         ids.reserve(rows - std::min(rows, screen_.DistinctCount()));
-        if (!spool_) throw app::Failure(QString::fromUtf16(db::kObjectClosedText));
         screen_.DropUnrepeated(yield_);
         detector_.Reserve(screen_.RepeatedKeysRoom());
         spool_->Rewind();

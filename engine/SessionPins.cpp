@@ -54,7 +54,7 @@ constexpr Pin kPins[] = {
     {"sql_mode", "'STRICT_ALL_TABLES,ALLOW_INVALID_DATES,NO_ENGINE_SUBSTITUTION'", SessionUse::Run},
     // TIMESTAMP keys read in UTC: in a zone with daylight saving time two different instants of
     // the hour repeated in autumn read alike and would count as duplicates.
-    {"time_zone", "'+00:00'", SessionUse::Run},  // kRunTimeZone
+    {"time_zone", "'+00:00'", SessionUse::Run},
     // On a Galera cluster, the ALTER TABLEs go to every node (TOI). With the rolling method (RSU)
     // they would change this node only, and the nodes would hold different tables.
     {"wsrep_OSU_method", "'TOI'", SessionUse::Run},

@@ -41,9 +41,6 @@ class SessionFacts {
     QHash<QString, QString> values_;
 };
 
-// The time zone the run's session works in.
-inline constexpr char kRunTimeZone[] = "+00:00";
-
 // Reads the variables that the pins of `use` name (and, for the run, those its refusals read).
 QString SessionVariablesQuery(SessionUse use);
 // The one statement that sets every pin of `use` whose variable the server has; empty when none.
