@@ -37,24 +37,14 @@ class GuardedProcedure {
     // condition run next, as they would after any failing step.
     template <class Condition>
     bool Test(int line, Condition&& condition) {
-        try {
-            return static_cast<bool>(std::forward<Condition>(condition)());
-        } catch (...) {
-            Report(line, std::current_exception());
-            return true;
-        }
+        return Evaluate(line, std::forward<Condition>(condition), true);
     }
 
     // The test of a loop. A failure is reported and ends the loop, so that a test that keeps
     // failing cannot repeat its report without end.
     template <class Condition>
     bool LoopTest(int line, Condition&& condition) {
-        try {
-            return static_cast<bool>(std::forward<Condition>(condition)());
-        } catch (...) {
-            Report(line, std::current_exception());
-            return false;
-        }
+        return Evaluate(line, std::forward<Condition>(condition), false);
     }
 
     int FailureCount() const { return static_cast<int>(failedLines_.size()); }
@@ -62,6 +52,16 @@ class GuardedProcedure {
     const std::vector<int>& FailedLines() const { return failedLines_; }
 
   private:
+    // The condition's answer, or `onFailure` once its failure is reported.
+    template <class Condition>
+    bool Evaluate(int line, Condition&& condition, bool onFailure) {
+        try {
+            return static_cast<bool>(std::forward<Condition>(condition)());
+        } catch (...) {
+            Report(line, std::current_exception());
+            return onFailure;
+        }
+    }
     void Report(int line, const std::exception_ptr& failure);
 
     QString tag_;
