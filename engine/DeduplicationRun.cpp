@@ -171,14 +171,17 @@ void DeduplicationRun::BuildCopy(const RunInputs& inputs, const QString& scratch
 }
 
 void DeduplicationRun::Copy(const RunInputs& inputs, const QString& scratch) {
-    QString copy = CopyStatement(scratch, inputs.chosenTable, survey_->copyColumns);
+    const TableSurvey& survey = *survey_;
+    QString copy = CopyStatement(scratch, inputs.chosenTable, survey.copyColumns, survey.order);
     idColumn_ = TemporaryColumn();
     if (inputs.plan == RunPlan::Fast) {
-        if (survey_->orderKey) {
-            idColumn_ = *survey_->orderKey;
-            copy = KeyedCopyStatement(scratch, inputs.chosenTable, survey_->copyColumns, idColumn_);
+        if (survey.orderKey) {
+            idColumn_ = *survey.orderKey;
+            copy = KeyedCopyStatement(scratch, inputs.chosenTable, survey.copyColumns, idColumn_,
+                                      survey.order);
         } else {
-            copy = NumberedCopyStatement(scratch, inputs.chosenTable, survey_->copyColumns);
+            copy = NumberedCopyStatement(scratch, inputs.chosenTable, survey.copyColumns,
+                                         survey.order);
         }
     }
     const bool lostBefore = outcome_.connectionLost;

@@ -76,44 +76,39 @@ QString SelectList(const QStringList& columns) {
     return list;
 }
 
-QString CopyFrom(const QString& chosenTable, const QStringList& columns) {
-    return QStringLiteral(" AS SELECT ") + SelectList(columns) + QStringLiteral(" from ") +
-           db::QuoteIdentifier(chosenTable) + u';';
+QString CopyFrom(const QString& chosenTable, const QStringList& columns, const TableOrder& order) {
+    QString copy = QStringLiteral(" AS SELECT ") + SelectList(columns) + QStringLiteral(" from ") +
+                   db::QuoteIdentifier(chosenTable);
+    for (size_t i = 0; i < order.size(); ++i) {
+        copy += (i == 0 ? QStringLiteral(" ORDER BY ") : QStringLiteral(", ")) +
+                db::QuoteIdentifier(order[i].name);
+        if (order[i].descending) copy += QStringLiteral(" DESC");
+    }
+    return copy + u';';
 }
 
 }  // namespace
 
 QString CopyStatement(const QString& newTable, const QString& chosenTable,
-                      const QStringList& columns) {
+                      const QStringList& columns, const TableOrder& order) {
     return QStringLiteral("CREATE TABLE ") + db::QuoteIdentifier(newTable) +
-           CopyFrom(chosenTable, columns);
+           CopyFrom(chosenTable, columns, order);
 }
 
 QString KeyedCopyStatement(const QString& newTable, const QString& chosenTable,
-                           const QStringList& columns, const QString& keyColumn) {
+                           const QStringList& columns, const QString& keyColumn,
+                           const TableOrder& order) {
     return QStringLiteral("CREATE TABLE ") + db::QuoteIdentifier(newTable) +
            QStringLiteral(" (PRIMARY KEY (") + db::QuoteIdentifier(keyColumn) +
-           QStringLiteral("))") + CopyFrom(chosenTable, columns);
+           QStringLiteral("))") + CopyFrom(chosenTable, columns, order);
 }
 
 QString NumberedCopyStatement(const QString& newTable, const QString& chosenTable,
-                              const QStringList& columns) {
+                              const QStringList& columns, const TableOrder& order) {
     const QString temporary = db::QuoteIdentifier(TemporaryColumn());
     return QStringLiteral("CREATE TABLE ") + db::QuoteIdentifier(newTable) + QStringLiteral(" (") +
            temporary + QStringLiteral(" INT UNSIGNED NOT NULL AUTO_INCREMENT, KEY (") + temporary +
-           QStringLiteral("))") + CopyFrom(chosenTable, columns);
-}
-
-QString ScanPlanQuery(const QString& chosenTable, const QStringList& columns) {
-    return QStringLiteral("EXPLAIN SELECT ") + SelectList(columns) + QStringLiteral(" FROM ") +
-           db::QuoteIdentifier(chosenTable) + u';';
-}
-
-QString TableStorageQuery(const QString& table) {
-    return QStringLiteral(
-               "SELECT ENGINE, CREATE_OPTIONS FROM information_schema.TABLES WHERE TABLE_SCHEMA = "
-               "DATABASE() AND TABLE_NAME = ") +
-           db::QuoteText(table) + u';';
+           QStringLiteral("))") + CopyFrom(chosenTable, columns, order);
 }
 
 QString PrimaryKeyQuery(const QString& table) {

@@ -7,6 +7,8 @@
 #include <span>
 #include <vector>
 
+#include "engine/TableOrder.h"
+
 // Every statement the program sends, as text, in one place: the pages', the survey's and the
 // run's. Names are quoted with db::QuoteIdentifier (a backtick inside a name doubled).
 namespace tarnwick::engine {
@@ -44,9 +46,11 @@ inline constexpr int kDeleteBatchSize = 10000;
 // The statements of a run, in the order they are sent. Up to the Drop key, the run names its
 // scratch table where these name the new table.
 QString DropStatement(const QString& newTable);
-// With `columns`, the copy names them instead of "*" (a table with INVISIBLE columns).
+// With `columns`, the copy names them instead of "*" (a table with INVISIBLE columns). Every copy
+// reads the chosen table in `order`, so that the rows are copied, and numbered, in the table's
+// order whatever index the server would choose for a plain scan.
 QString CopyStatement(const QString& newTable, const QString& chosenTable,
-                      const QStringList& columns = {});
+                      const QStringList& columns = {}, const TableOrder& order = {});
 QString AddKeyStatement(const QString& newTable);
 // One slice of the key query: the row-id column and the key fields of the rows whose row id is
 // greater than `after` (from the first row without it), in row-id order, at most `rows` of them.
@@ -70,14 +74,13 @@ QString DropKeyStatement(const QString& newTable);
 // (the rows then carry their ids from the start), or numbers its rows as it copies them, in a
 // temporary column with a plain index that is dropped again without a rebuild.
 QString KeyedCopyStatement(const QString& newTable, const QString& chosenTable,
-                           const QStringList& columns, const QString& keyColumn);
+                           const QStringList& columns, const QString& keyColumn,
+                           const TableOrder& order);
 QString NumberedCopyStatement(const QString& newTable, const QString& chosenTable,
-                              const QStringList& columns);
+                              const QStringList& columns, const TableOrder& order);
 QString DropNumberingStatement(const QString& newTable);
-// How the server would read the chosen table for the copy, and how the table is stored.
-QString ScanPlanQuery(const QString& chosenTable, const QStringList& columns);
-QString TableStorageQuery(const QString& table);
-// The columns of the table's primary key, one row each (SHOW KEYS: the name is column 4).
+// The columns of the table's primary key, one row each in order (SHOW KEYS: the name is column
+// 4, "A" or "D" in column 5).
 QString PrimaryKeyQuery(const QString& table);
 // The swap: the finished scratch table takes the new name, in one statement; a table of that name
 // moves aside to `retired` at the same moment, and is dropped after.

@@ -134,32 +134,25 @@ bool IsIntegerType(const QString& type) {
     return kIntegers.contains(base);
 }
 
-// The chosen table's primary key column when the fast plan can keep it (TableSurvey::orderKey).
-std::optional<QString> OrderKey(db::Connection& connection, const RunInputs& inputs,
-                                const QStringList& columns, const QStringList& types,
-                                const QStringList& copyColumns) {
-    QStringList keyColumns;
-    {
-        db::Cursor keys = connection.OpenCursor(PrimaryKeyQuery(inputs.chosenTable));
-        while (keys.Fetch()) keyColumns << db::NullToDefault(keys.Read(4), {});  // Column_name
+// The chosen table's primary key, column by column, as declared.
+TableOrder PrimaryKeyOrder(db::Connection& connection, const QString& table) {
+    TableOrder order;
+    db::Cursor keys = connection.OpenCursor(PrimaryKeyQuery(table));
+    while (keys.Fetch()) {
+        // Column_name, and Collation: "A" ascending, "D" descending.
+        order.push_back(
+            {db::NullToDefault(keys.Read(4), {}), db::NullToDefault(keys.Read(5), {}) == u"D"});
     }
-    if (keyColumns.size() != 1) return std::nullopt;
-    const qsizetype at = columns.indexOf(keyColumns.front());
+    return order;
+}
+
+// The key column the fast plan's copy can keep (TableSurvey::orderKey).
+std::optional<QString> OrderKey(const TableOrder& order, const QStringList& columns,
+                                const QStringList& types) {
+    if (order.size() != 1 || order.front().descending) return std::nullopt;
+    const qsizetype at = columns.indexOf(order.front().name);
     if (at < 0 || !IsIntegerType(types.value(at))) return std::nullopt;
-    {
-        db::Cursor storage = connection.OpenCursor(TableStorageQuery(inputs.chosenTable));
-        if (!storage.Fetch()) return std::nullopt;
-        const QString engine = db::NullToDefault(storage.Read(0), {});
-        const QString options = db::NullToDefault(storage.Read(1), {});
-        if (engine.compare(u"InnoDB", Qt::CaseInsensitive) != 0 ||
-            options.contains(u"partitioned", Qt::CaseInsensitive))
-            return std::nullopt;
-    }
-    // id, select_type, table, type, ...: a plain scan is type ALL, and one row.
-    db::Cursor plan = connection.OpenCursor(ScanPlanQuery(inputs.chosenTable, copyColumns));
-    if (!plan.Fetch() || db::NullToDefault(plan.Read(3), {}) != u"ALL" || plan.Fetch())
-        return std::nullopt;
-    return keyColumns.front();
+    return order.front().name;
 }
 
 // The names in order, at most twenty of them.
@@ -304,8 +297,10 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
         return survey;
     }
 
-    if (inputs.plan == RunPlan::Fast && *chosenType == u"BASE TABLE") {
-        survey.orderKey = OrderKey(connection, inputs, names, columnTypes, survey.copyColumns);
+    if (*chosenType == u"BASE TABLE") {
+        survey.order = PrimaryKeyOrder(connection, inputs.chosenTable);
+        if (inputs.plan == RunPlan::Fast)
+            survey.orderKey = OrderKey(survey.order, names, columnTypes);
     }
     if (keyRefusal && !survey.orderKey) {
         survey.refusal = keyRefusal;

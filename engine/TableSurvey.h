@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "engine/RunInputs.h"
+#include "engine/TableOrder.h"
 
 namespace tarnwick::db {
 class Connection;
@@ -22,11 +23,13 @@ struct TableSurvey {
     QStringList copyColumns;
     // A table of the new name exists: the finished result replaces it.
     bool newNameTaken = false;
-    // For the fast plan: the chosen table's primary key column, when a copy that keeps it as its
-    // own key reads the rows in that key's order and can delete by it. That is so for an InnoDB
-    // table that is not partitioned, whose primary key is one column of whole numbers, and that
-    // the server reads for the copy by a plain scan (which walks the primary key) rather than
-    // through another index. Empty otherwise: the fast plan then numbers the copied rows.
+    // The chosen table's order: its primary key as declared (empty for a view or a table without
+    // one). Every copy reads the table in this order.
+    TableOrder order;
+    // For the fast plan: the chosen table's primary key column when the copy can keep it as its
+    // own key and delete by it, the key's order being the table's: a primary key of one column of
+    // whole numbers, declared ascending. Empty otherwise: the fast plan then numbers the copied
+    // rows as it makes them.
     std::optional<QString> orderKey;
     // Why the run must not start, in words for the user: the server requires a primary key on
     // every table (unless the fast plan keeps the chosen table's key); the new name names a view,

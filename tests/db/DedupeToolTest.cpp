@@ -22,7 +22,7 @@ using tarnwick::test::ToolResult;
 TEST(DedupeTool, EchoesEveryStatementAndEndsWithASummary) {
     auto db = TestServer::FreshDatabaseForThisTest();
     TestServer::Run(db.database,
-                    {"CREATE TABLE orders (id INT, name VARCHAR(9), city VARCHAR(9));",
+                    {"CREATE TABLE orders (id INT PRIMARY KEY, name VARCHAR(9), city VARCHAR(9));",
                      "INSERT INTO orders VALUES (1,'a','x'), (2,'a','x'), (3,'b','y'), "
                      "(4,'c','z'), (5,'b','y');"});
     const ToolResult result =
@@ -31,19 +31,19 @@ TEST(DedupeTool, EchoesEveryStatementAndEndsWithASummary) {
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
     QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 13) << result.out.toStdString();
-    const QString s = lines[5].mid(QString("DROP TABLE IF EXISTS ").size()).chopped(1);
-    EXPECT_TRUE(s.startsWith("`tarnwick_scratch_")) << lines[5].toStdString();
+    ASSERT_EQ(lines.size(), 14) << result.out.toStdString();
+    const QString s = lines[6].mid(QString("DROP TABLE IF EXISTS ").size()).chopped(1);
+    EXPECT_TRUE(s.startsWith("`tarnwick_scratch_")) << lines[6].toStdString();
     // The run's statements up to the swap: the command line reads no rows of the new table.
     QStringList statements = tarnwick::test::OrdersRunStatements(s);
     EXPECT_EQ(statements.takeLast(), "SELECT * FROM `orders2`;");
     EXPECT_EQ(statements.takeLast(), tarnwick::test::kPreviewTimeZone);
-    EXPECT_EQ(lines.mid(0, 12), statements);
+    EXPECT_EQ(lines.mid(0, 13), statements);
     EXPECT_TRUE(QRegularExpression(
                     R"(^kept 3 of 5 rows in `orders2` \(2 duplicates removed\) in \d+\.\d{3} s$)")
-                    .match(lines[12])
+                    .match(lines[13])
                     .hasMatch())
-        << lines[12].toStdString();
+        << lines[13].toStdString();
     EXPECT_FALSE(result.out.contains(db.password));
     EXPECT_EQ(TestServer::Rows(db, "SELECT id FROM orders2;"), (QStringList{"1", "3", "4"}));
 }
@@ -58,7 +58,8 @@ TEST(DedupeTool, TheFastPlanKeepsTheKeyAndItsHelpSaysSo) {
         RunTool(LoginArguments(db) + QStringList{"--table", "orders", "--key", "name", "--into",
                                                  "orders2", "--fast", "--echo"});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_TRUE(result.out.contains("(PRIMARY KEY (`id`)) AS SELECT * from `orders`;"));
+    EXPECT_TRUE(
+        result.out.contains("(PRIMARY KEY (`id`)) AS SELECT * from `orders` ORDER BY `id`;"));
     EXPECT_TRUE(result.out.contains("kept 2 of 3 rows in `orders2` (1 duplicate removed)"))
         << result.out.toStdString();
     EXPECT_EQ(TestServer::Rows(db, "SHOW KEYS FROM orders2;").size(), 1);

@@ -32,7 +32,7 @@ inline QStringList EveryRowSessionStatements() {
 }
 
 // The survey's first statements when the chosen table is listed: the tables, the account's
-// grants, the chosen table's columns.
+// grants, the chosen table's columns. For a table that passes them, its primary key comes next.
 inline QStringList SurveyStatements(const QString& table) {
     return {engine::TableListQuery(), engine::GrantsQuery(), engine::ColumnListQuery(table)};
 }
@@ -52,8 +52,9 @@ inline QString FirstKeySlice(const QString& scratch, const QString& keys) {
 inline QStringList OrdersRunStatements(const QString& scratch) {
     const QString temp = "TEMP_COLUMN_CREATED_BY_QUARNETT";
     return RunSessionStatements() + SurveyStatements("orders") +
-           QStringList{"DROP TABLE IF EXISTS " + scratch + ";",
-                       "CREATE TABLE " + scratch + " AS SELECT * from `orders`;",
+           QStringList{engine::PrimaryKeyQuery("orders"),
+                       "DROP TABLE IF EXISTS " + scratch + ";",
+                       "CREATE TABLE " + scratch + " AS SELECT * from `orders` ORDER BY `id`;",
                        "ALTER TABLE " + scratch + " ADD `" + temp +
                            "` INT UNSIGNED NOT NULL AUTO_INCREMENT, ADD PRIMARY KEY (" + temp +
                            ");",
