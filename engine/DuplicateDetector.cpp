@@ -20,9 +20,11 @@ DuplicateDetector::KeptKey DuplicateDetector::Keep(std::string_view key) {
     return {{digest.data(), static_cast<size_t>(digest.size())}, true};
 }
 
-bool DuplicateDetector::Add(KeptKey key) {
+DuplicateDetector::Group DuplicateDetector::Add(KeptKey key) {
     CountRow();
-    return !(key.digest ? seenLong_ : seen_).Insert(key.bytes);
+    const KeySet::Entry entry = (key.digest ? seenLong_ : seen_).Insert(key.bytes, groups_);
+    if (entry.added) ++groups_;
+    return {entry.tag, entry.added};
 }
 
 }  // namespace tarnwick::engine

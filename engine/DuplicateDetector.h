@@ -36,8 +36,14 @@ class DuplicateDetector {
     // The kept form of `key`; a digest's bytes stay valid until the next call.
     KeptKey Keep(std::string_view key);
 
-    // Takes the key of the next row, in its kept form. True when an earlier row had it.
-    bool Add(KeptKey key);
+    // The group of equal keys that a row belongs to: its number among the distinct keys taken,
+    // from 0 in the order they first came, and whether the row is the group's first.
+    struct Group {
+        uint32_t number = 0;
+        bool first = false;
+    };
+    // Takes the key of the next row, in its kept form.
+    Group Add(KeptKey key);
     // Takes the next row when its key is known to have no equal (a RepeatScreen said so): the
     // row is counted and its key is not kept.
     void AddUnrepeated() { CountRow(); }
@@ -51,6 +57,7 @@ class DuplicateDetector {
         seen_.Clear();
         seenLong_.Clear();
         rows_ = 0;
+        groups_ = 0;
     }
 
   private:
@@ -59,6 +66,7 @@ class DuplicateDetector {
     KeySet seenLong_;  // the digests of the long keys
     QCryptographicHash digest_{QCryptographicHash::Blake2b_256};
     int64_t rows_ = 0;
+    uint32_t groups_ = 0;
 };
 
 }  // namespace tarnwick::engine

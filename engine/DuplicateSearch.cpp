@@ -8,6 +8,7 @@
 #include "db/Connection.h"
 #include "engine/KeyRows.h"
 #include "engine/RowKey.h"
+#include "engine/RowLabel.h"
 #include "engine/RunLines.h"
 
 namespace tarnwick::engine {
@@ -33,7 +34,8 @@ KeyRows& DuplicateSearch::Rows() const {
     return *rows_;
 }
 
-DuplicateSearch::Found DuplicateSearch::Search(const OpenRows& open, int64_t expectedRows) {
+DuplicateSearch::Found DuplicateSearch::Search(const OpenRows& open, int64_t expectedRows,
+                                               const SearchChoices& choices) {
     Found found;
     Close();  // anything of an earlier search
     proc_.Step(run_line::kKeyQuery, [&] {
@@ -41,6 +43,7 @@ DuplicateSearch::Found DuplicateSearch::Search(const OpenRows& open, int64_t exp
         // The first reading's table is made for the rows expected, at once.
         screen_.Reserve(static_cast<size_t>(std::max<int64_t>(expectedRows, 0)));
         spool_.emplace();
+        labelled_ = rows && rows->LabelFieldCount() > 0;
         rows_ = std::move(rows);
     });
     // A key that missed a field could equal another row's key by accident; so once any step of
@@ -61,7 +64,7 @@ DuplicateSearch::Found DuplicateSearch::Search(const OpenRows& open, int64_t exp
                                    .arg(found.rowsRead)
                                    .arg(expectedRows));
         }
-        if (screen_.AnyRepeated()) FindDuplicatePositions(found);
+        if (screen_.AnyRepeated()) FindDuplicatePositions(found, choices);
         found.complete = true;
     });
     proc_.Step(run_line::kCloseKeyReader, [&] { Close(); });
@@ -92,9 +95,13 @@ void DuplicateSearch::ReadRow(Found& found) {
                    const uint64_t id = rows.Id();
                    CheckAscending(id, rows.IdsSigned(), found);
                    lastId_ = id;
+                   if (labelled_) {
+                       label_.clear();
+                       row_label::Append(rows, label_);
+                   }
                    const DuplicateDetector::KeptKey kept = detector_.Keep(key_.Bytes());
                    screen_.Add(kept.bytes);
-                   spool_->Append(id, kept.bytes, kept.digest);
+                   spool_->Append({id, kept.bytes, kept.digest, label_});
                    ++found.rowsRead;
                }));
 }
@@ -113,43 +120,131 @@ void DuplicateSearch::CheckAscending(uint64_t id, bool isSigned, const Found& fo
     }
 }
 
-void DuplicateSearch::FindDuplicatePositions(Found& found) {
-    // Only the keys whose hash repeated are compared exactly, and only they are kept meanwhile.
-    // The rows come in the order of their ids, so the ids of the later rows of each group are
-    // found in ascending order. At most the rows whose hash came before repeat a row: room for
-    // their ids at once.
-    const auto rows = static_cast<size_t>(found.rowsRead);
+void DuplicateSearch::FindDuplicatePositions(Found& found, const SearchChoices& choices) {
     std::vector<uint64_t>& ids = found.laterIds;
     ids.clear();
     try {
-        ids.reserve(rows - std::min(rows, screen_.DistinctCount()));
-        screen_.DropUnrepeated(yield_);
-        detector_.Reserve(screen_.RepeatedKeysRoom());
-        spool_->Rewind();
-        uint64_t id = 0;
-        std::string_view bytes;
-        bool digest = false;
-        while (spool_->Next(id, bytes, digest)) {
-            YieldNow(yield_);
-            if (!screen_.Repeated(bytes)) {
-                detector_.AddUnrepeated();
-            } else if (detector_.Add({bytes, digest})) {
-                ids.push_back(id);
-            }
+        NumberGroups(found, choices);
+        if (detector_.RowCount() != found.rowsRead) {
+            throw app::Failure(QStringLiteral("No rows were deleted: the keys read %1 rows the "
+                                              "second time and %2 the first. The new table is a "
+                                              "full copy.")
+                                   .arg(detector_.RowCount())
+                                   .arg(found.rowsRead));
         }
+        if (choices.keep == KeepRow::Last) KeepLastRows(found);
+        LargestGroups(found, choices);
+    } catch (const app::Failure&) {
+        ids.clear();
+        throw;
     } catch (const std::exception&) {
         ids.clear();
         throw app::Failure(QStringLiteral("No rows were deleted: the keys could not be compared "
                                           "(%1). The new table is a full copy.")
                                .arg(app::DescribeFailure(std::current_exception())));
     }
-    if (detector_.RowCount() != found.rowsRead) {
+    if (!labelled_ || !choices.onRemoval) return;
+    try {
+        ReportRemovals(choices);
+    } catch (const std::exception&) {
         ids.clear();
-        throw app::Failure(QStringLiteral("No rows were deleted: the keys read %1 rows the second "
-                                          "time and %2 the first. The new table is a full copy.")
-                               .arg(detector_.RowCount())
-                               .arg(found.rowsRead));
+        throw app::Failure(QStringLiteral("No rows were deleted: the report of the rows that go "
+                                          "could not be written (%1).")
+                               .arg(app::DescribeFailure(std::current_exception())));
     }
+}
+
+void DuplicateSearch::NumberGroups(Found& found, const SearchChoices& choices) {
+    // Only the keys whose hash repeated are compared exactly, and only they are kept meanwhile.
+    // The rows come in the order of their ids, so the ids of the rows that go are found in
+    // ascending order. At most the rows whose hash came before go: room for their ids at once.
+    const auto rows = static_cast<size_t>(found.rowsRead);
+    found.laterIds.reserve(rows - std::min(rows, screen_.DistinctCount()));
+    screen_.DropUnrepeated(yield_);
+    detector_.Reserve(screen_.RepeatedKeysRoom());
+    tallies_.clear();
+    repeatedGroups_.clear();
+    const bool keepFirst = choices.keep == KeepRow::First;
+    const bool listGroups = !keepFirst || labelled_;
+    spool_->Rewind();
+    KeySpool::Record record;
+    while (spool_->Next(record)) {
+        YieldNow(yield_);
+        if (!screen_.Repeated(record.key)) {
+            detector_.AddUnrepeated();
+            continue;
+        }
+        const DuplicateDetector::Group group = detector_.Add({record.key, record.digest});
+        if (group.first) {
+            tallies_.push_back({record.id, 1});
+        } else {
+            Tally& tally = tallies_[group.number];
+            ++tally.rows;
+            if (keepFirst) {
+                found.laterIds.push_back(record.id);
+            } else {
+                tally.keptId = record.id;
+            }
+        }
+        if (listGroups) repeatedGroups_.push_back(group.number);
+    }
+    found.groups = std::count_if(tallies_.begin(), tallies_.end(),
+                                 [](const Tally& tally) { return tally.rows > 1; });
+}
+
+template <class Each>
+void DuplicateSearch::ReadRepeated(Each&& each) {
+    spool_->Rewind();
+    KeySpool::Record record;
+    size_t repeated = 0;
+    while (spool_->Next(record)) {
+        YieldNow(yield_);
+        if (screen_.Repeated(record.key)) each(record, repeatedGroups_.at(repeated++));
+    }
+}
+
+void DuplicateSearch::KeepLastRows(Found& found) {
+    ReadRepeated([&](const KeySpool::Record& record, uint32_t group) {
+        if (tallies_[group].keptId != record.id) found.laterIds.push_back(record.id);
+    });
+}
+
+void DuplicateSearch::LargestGroups(Found& found, const SearchChoices& choices) {
+    std::vector<uint32_t> largest;
+    for (uint32_t group = 0; group < tallies_.size(); ++group) {
+        if (tallies_[group].rows > 1) largest.push_back(group);
+    }
+    const size_t shown = std::min(largest.size(), choices.largestGroups);
+    // The most rows first; of equal sizes, the group that came first.
+    std::partial_sort(largest.begin(), largest.begin() + static_cast<ptrdiff_t>(shown),
+                      largest.end(), [&](uint32_t a, uint32_t b) {
+                          return tallies_[a].rows != tallies_[b].rows
+                                     ? tallies_[a].rows > tallies_[b].rows
+                                     : a < b;
+                      });
+    largest.resize(shown);
+    if (labelled_) {
+        // The kept rows' labels: of every group for a report, else of the largest.
+        keptLabels_.assign(tallies_.size(), {});
+        std::vector<bool> wanted(tallies_.size(), choices.onRemoval != nullptr);
+        for (const uint32_t group : largest) wanted[group] = true;
+        ReadRepeated([&](const KeySpool::Record& record, uint32_t group) {
+            if (wanted[group] && tallies_[group].keptId == record.id)
+                keptLabels_[group].assign(record.label);
+        });
+    }
+    for (const uint32_t group : largest) {
+        found.largest.push_back({tallies_[group].keptId, tallies_[group].rows,
+                                 labelled_ ? keptLabels_[group] : std::string()});
+    }
+}
+
+void DuplicateSearch::ReportRemovals(const SearchChoices& choices) {
+    ReadRepeated([&](const KeySpool::Record& record, uint32_t group) {
+        const Tally& tally = tallies_[group];
+        if (tally.keptId != record.id)
+            choices.onRemoval({tally.keptId, keptLabels_[group], record.id, record.label});
+    });
 }
 
 void DuplicateSearch::Close() {
@@ -159,6 +254,9 @@ void DuplicateSearch::Close() {
     spool_.reset();
     screen_.Clear();
     detector_.Clear();
+    std::vector<Tally>().swap(tallies_);
+    std::vector<uint32_t>().swap(repeatedGroups_);
+    std::vector<std::string>().swap(keptLabels_);
 }
 
 }  // namespace tarnwick::engine

@@ -101,7 +101,7 @@ KeySet::LargeMemory KeySet::AllocateZeroed(size_t bytes) {
     return memory;
 }
 
-bool KeySet::Insert(std::string_view key) {
+KeySet::Entry KeySet::Insert(std::string_view key, uint32_t tag) {
     if ((size_ + 1) * 10 > capacity_ * 7) Grow();
     const uint64_t hash = Hash32Of(key);
     const size_t mask = capacity_ - 1;
@@ -109,18 +109,29 @@ bool KeySet::Insert(std::string_view key) {
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
         const uint64_t slot = slots[i];
         if (slot == 0) {
-            slots[i] = hash << 32 | (uint64_t{Store(key)} + 1);
+            slots[i] = hash << 32 | (uint64_t{Store(key, tag)} + 1);
             ++size_;
             keyBytes_ += key.size();
-            return true;
+            return {true, tag};
         }
-        if ((slot >> 32) == hash && KeyAt(static_cast<uint32_t>(slot) - 1) == key) return false;
+        if ((slot >> 32) == hash) {
+            const char* at = At(static_cast<uint32_t>(slot) - 1);
+            if (KeyAt(at) == key) {
+                uint32_t stored;
+                std::memcpy(&stored, at, sizeof stored);
+                return {false, stored};
+            }
+        }
     }
 }
 
-std::string_view KeySet::KeyAt(uint32_t place) const {
-    const char* at = blocks_[place >> kBlockUnitBits].get() +
-                     ((place & ((uint32_t{1} << kBlockUnitBits) - 1)) << kUnitBits);
+const char* KeySet::At(uint32_t place) const {
+    return blocks_[place >> kBlockUnitBits].get() +
+           ((place & ((uint32_t{1} << kBlockUnitBits) - 1)) << kUnitBits);
+}
+
+std::string_view KeySet::KeyAt(const char* at) {
+    at += sizeof(uint32_t);  // the tag
     size_t length = 0;
     int shift = 0;
     for (;;) {
@@ -132,8 +143,9 @@ std::string_view KeySet::KeyAt(uint32_t place) const {
     return {at, length};
 }
 
-uint32_t KeySet::Store(std::string_view key) {
-    const size_t need = (LengthBytes(key.size()) + key.size() + kUnit - 1) & ~(kUnit - 1);
+uint32_t KeySet::Store(std::string_view key, uint32_t tag) {
+    const size_t need =
+        (sizeof tag + LengthBytes(key.size()) + key.size() + kUnit - 1) & ~(kUnit - 1);
     if (blocks_.empty() || used_ + need > blockSizes_.back()) {
         if (blocks_.size() >= kMaxBlocks)
             throw std::length_error("Overflow: the distinct keys do not fit the key set");
@@ -143,6 +155,8 @@ uint32_t KeySet::Store(std::string_view key) {
         used_ = 0;
     }
     char* to = blocks_.back().get() + used_;
+    std::memcpy(to, &tag, sizeof tag);
+    to += sizeof tag;
     const size_t prefix = WriteLength(key.size(), to);
     std::memcpy(to + prefix, key.data(), key.size());
     const auto place =

@@ -7,8 +7,9 @@
 
 namespace tarnwick::engine {
 
-// A set of byte strings, compared exactly. Each distinct key is stored once, its length and its
-// bytes one after the other in blocks of a byte arena; an open-addressing table (linear probing,
+// A set of byte strings, compared exactly, each with a 32-bit tag that the caller gives it when it
+// is added. Each distinct key is stored once, its tag, its length and its bytes one after the other
+// in blocks of a byte arena; an open-addressing table (linear probing,
 // at most 70% full) holds one 64-bit slot per key: 32 bits of the key's hash, which pick its place
 // in the table and decide most probes without touching the arena, and where the key is in the
 // arena. Holds up to 16 GiB of keys.
@@ -16,8 +17,13 @@ class KeySet {
   public:
     // Makes room for `keys` keys at once, so that no Insert up to that many moves the table.
     void Reserve(size_t keys);
-    // Adds the key; true when it was not in the set before.
-    bool Insert(std::string_view key);
+    // Adds the key with `tag` unless the set has it already; says whether it was added, and the
+    // tag the key carries (the one it was first added with).
+    struct Entry {
+        bool added = false;
+        uint32_t tag = 0;
+    };
+    Entry Insert(std::string_view key, uint32_t tag = 0);
 
     size_t Size() const { return size_; }
     // The bytes of the distinct keys themselves.
@@ -40,8 +46,9 @@ class KeySet {
     static LargeMemory AllocateZeroed(size_t bytes);
 
     uint64_t* Slots() const { return reinterpret_cast<uint64_t*>(slots_.get()); }
-    std::string_view KeyAt(uint32_t place) const;
-    uint32_t Store(std::string_view key);
+    const char* At(uint32_t place) const;
+    static std::string_view KeyAt(const char* at);
+    uint32_t Store(std::string_view key, uint32_t tag);
     void Grow();
     void MoveTo(size_t capacity);
 

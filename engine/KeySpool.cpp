@@ -8,9 +8,18 @@ namespace tarnwick::engine {
 namespace {
 
 constexpr size_t kBufferBytes = size_t{1} << 20;
-// A record: the id (8 bytes), the key's length times two plus the digest mark (7 bits to a byte,
-// low bits first), the key's bytes.
-constexpr size_t kLongestHead = 8 + 10;
+// A record: the id (8 bytes), the key's length times two plus the digest mark, the label's length
+// (both 7 bits to a byte, low bits first), the key's bytes, the label's bytes.
+constexpr size_t kLongestHead = 8 + 10 + 10;
+
+char* WriteNumber(uint64_t number, char* to) {
+    do {
+        const auto low = static_cast<unsigned char>(number & 0x7F);
+        number >>= 7;
+        *to++ = static_cast<char>(number != 0 ? low | 0x80 : low);
+    } while (number != 0);
+    return to;
+}
 
 [[noreturn]] void Fail(const QTemporaryFile& file, const char* what) {
     throw std::runtime_error(std::string("the keys could not be ") + what +
@@ -25,23 +34,22 @@ KeySpool::KeySpool() : file_(std::make_unique<QTemporaryFile>()), buffer_(kBuffe
     QFile::remove(file_->fileName());
 }
 
-void KeySpool::Append(uint64_t id, std::string_view key, bool digest) {
+void KeySpool::Append(const Record& record) {
     if (reading_) throw std::logic_error("KeySpool::Append after Rewind");
-    if (used_ + kLongestHead + key.size() > buffer_.size()) {
+    const size_t bytes = kLongestHead + record.key.size() + record.label.size();
+    if (used_ + bytes > buffer_.size()) {
         Flush();
-        if (kLongestHead + key.size() > buffer_.size()) buffer_.resize(kLongestHead + key.size());
+        if (bytes > buffer_.size()) buffer_.resize(bytes);
     }
     char* to = buffer_.data() + used_;
-    std::memcpy(to, &id, sizeof id);
-    to += sizeof id;
-    uint64_t head = static_cast<uint64_t>(key.size()) << 1 | (digest ? 1 : 0);
-    do {
-        const auto low = static_cast<unsigned char>(head & 0x7F);
-        head >>= 7;
-        *to++ = static_cast<char>(head != 0 ? low | 0x80 : low);
-    } while (head != 0);
-    std::memcpy(to, key.data(), key.size());
-    used_ = static_cast<size_t>(to - buffer_.data()) + key.size();
+    std::memcpy(to, &record.id, sizeof record.id);
+    to += sizeof record.id;
+    to = WriteNumber(static_cast<uint64_t>(record.key.size()) << 1 | (record.digest ? 1 : 0), to);
+    to = WriteNumber(record.label.size(), to);
+    std::memcpy(to, record.key.data(), record.key.size());
+    to += record.key.size();
+    std::memcpy(to, record.label.data(), record.label.size());
+    used_ = static_cast<size_t>(to - buffer_.data()) + record.label.size();
     ++records_;
 }
 
@@ -75,28 +83,34 @@ bool KeySpool::Fill(size_t need) {
     return true;
 }
 
-bool KeySpool::Next(uint64_t& id, std::string_view& key, bool& digest) {
+bool KeySpool::Next(Record& record) {
     if (!reading_) throw std::logic_error("KeySpool::Next before Rewind");
     if (used_ - at_ < kLongestHead && !Fill(kLongestHead) && used_ == at_) return false;
-    if (used_ - at_ < sizeof id + 1) throw std::runtime_error("the keys' temporary file is cut");
+    constexpr size_t kId = sizeof record.id;
+    if (used_ - at_ < kId + 2) throw std::runtime_error("the keys' temporary file is cut");
     const char* from = buffer_.data() + at_;
-    std::memcpy(&id, from, sizeof id);
+    std::memcpy(&record.id, from, kId);
     size_t headBytes = 0;
-    uint64_t head = 0;
-    for (int shift = 0;; shift += 7) {
-        if (sizeof id + headBytes >= used_ - at_)
-            throw std::runtime_error("the keys' temporary file is cut");
-        const auto byte = static_cast<unsigned char>(from[sizeof id + headBytes++]);
-        head |= static_cast<uint64_t>(byte & 0x7F) << shift;
-        if ((byte & 0x80) == 0) break;
-    }
-    const size_t length = static_cast<size_t>(head >> 1);
-    const size_t recordBytes = sizeof id + headBytes + length;
+    const auto readNumber = [&] {
+        uint64_t number = 0;
+        for (int shift = 0;; shift += 7) {
+            if (kId + headBytes >= used_ - at_)
+                throw std::runtime_error("the keys' temporary file is cut");
+            const auto byte = static_cast<unsigned char>(from[kId + headBytes++]);
+            number |= static_cast<uint64_t>(byte & 0x7F) << shift;
+            if ((byte & 0x80) == 0) return number;
+        }
+    };
+    const uint64_t head = readNumber();
+    const auto labelLength = static_cast<size_t>(readNumber());
+    const auto keyLength = static_cast<size_t>(head >> 1);
+    const size_t recordBytes = kId + headBytes + keyLength + labelLength;
     if (used_ - at_ < recordBytes && !Fill(recordBytes))
         throw std::runtime_error("the keys' temporary file is cut");
     from = buffer_.data() + at_;
-    digest = (head & 1) != 0;
-    key = std::string_view(from + sizeof id + headBytes, length);
+    record.digest = (head & 1) != 0;
+    record.key = std::string_view(from + kId + headBytes, keyLength);
+    record.label = std::string_view(from + kId + headBytes + keyLength, labelLength);
     at_ += recordBytes;
     return true;
 }

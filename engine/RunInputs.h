@@ -25,13 +25,29 @@ enum class RunPlan {
     Fast,
 };
 
+// How two rows' key fields compare.
+enum class Comparison {
+    // Every value as its exact text: letter case and trailing blanks count.
+    Exact,
+    // Each text field as the server compares it under the column's collation (as GROUP BY does):
+    // letter case as the collation says, and trailing blanks not at all unless it is NO PAD.
+    Collation,
+};
+
+// Which row of each group of equal keys stays, in the table's order.
+enum class KeepRow { First, Last };
+
 // What a run works on, taken once when it starts: later edits on the pages do not reach it.
 struct RunInputs {
     db::ConnectionSettings settings;
     QString chosenTable;
     QStringList keyFields;  // the names of the key fields, in the order they were chosen
-    QString newTableName;
+    QString newTableName;   // empty only for a look without a new table (DryRun)
     RunPlan plan = RunPlan::Wizard;
+    Comparison compare = Comparison::Exact;
+    KeepRow keep = KeepRow::First;
+    // Only a look: nothing is written (DryRun).
+    bool dryRun = false;
 };
 
 // Where the run's work is when it ends, as far as the run knows.

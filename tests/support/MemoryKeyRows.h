@@ -11,7 +11,7 @@
 namespace tarnwick::test {
 
 // Key rows held in memory, for the duplicate search and the row key without a server: each row an
-// id and its key fields' exact texts (nothing for NULL).
+// id and its key fields' exact texts (nothing for NULL), then its label fields' when it has any.
 class MemoryKeyRows : public engine::KeyRows {
   public:
     using Field = std::optional<std::string>;
@@ -20,8 +20,11 @@ class MemoryKeyRows : public engine::KeyRows {
         std::vector<Field> fields;
     };
 
-    MemoryKeyRows(std::vector<Row> rows, int fieldCount, bool signedIds = false)
-        : rows_(std::move(rows)), fieldCount_(fieldCount), signedIds_(signedIds) {}
+    MemoryKeyRows(std::vector<Row> rows, int fieldCount, bool signedIds = false, int labelCount = 0)
+        : rows_(std::move(rows)),
+          fieldCount_(fieldCount),
+          signedIds_(signedIds),
+          labelCount_(labelCount) {}
 
     // The fetch of this row (from 0) and the reading of its fields throw, as a lost connection
     // would.
@@ -34,6 +37,7 @@ class MemoryKeyRows : public engine::KeyRows {
         return at_ < rows_.size();
     }
     int KeyFieldCount() const override { return fieldCount_; }
+    int LabelFieldCount() const override { return labelCount_; }
     uint64_t Id() const override { return rows_.at(at_).id; }
     bool IdsSigned() const override { return signedIds_; }
     bool AppendField(int field, std::string& out) const override {
@@ -48,6 +52,7 @@ class MemoryKeyRows : public engine::KeyRows {
     std::vector<Row> rows_;
     int fieldCount_;
     bool signedIds_;
+    int labelCount_;
     size_t at_ = static_cast<size_t>(-1);
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "engine/DuplicateDetector.h"
 #include "engine/DuplicateSearch.h"
 #include "engine/KeySpool.h"
+#include "engine/RowLabel.h"
 #include "engine/RunLines.h"
 #include "tests/support/MemoryKeyRows.h"
 #include "tests/support/RecordingMessageBoxService.h"
@@ -26,33 +28,45 @@ struct Searched {
 };
 
 // One search as the run makes it, over rows from memory.
-Searched Search(const MemoryKeyRows& rows, int64_t expectedRows) {
+Searched Search(const MemoryKeyRows& rows, int64_t expectedRows,
+                const engine::SearchChoices& choices = {}) {
     test::RecordingMessageBoxService boxes;
     app::GuardedProcedure proc("Form4.PushButton4_Click");
     Searched searched;
     DuplicateSearch search(proc, [&] { ++searched.yields; });
     searched.found =
-        search.Search([&] { return std::make_unique<MemoryKeyRows>(rows); }, expectedRows);
+        search.Search([&] { return std::make_unique<MemoryKeyRows>(rows); }, expectedRows, choices);
     searched.failedLines = proc.FailedLines();
     return searched;
 }
 
-// The later rows of each group by the plain definition: every row compared with every earlier row,
-// field by field, NULL equal to empty text.
-Ids QuadraticScan(const std::vector<MemoryKeyRows::Row>& rows) {
+// The rows that go by the plain definition: every row compared with every other row, field by
+// field, NULL equal to empty text; of each group the first row (or the last) stays. Each row that
+// goes with the id of the one that stays, in row order.
+std::vector<std::pair<uint64_t, uint64_t>> QuadraticScan(
+    const std::vector<MemoryKeyRows::Row>& rows, int fields,
+    engine::KeepRow keep = engine::KeepRow::First) {
     const auto text = [](const MemoryKeyRows::Field& field) { return field.value_or(""); };
-    Ids later;
+    const auto equal = [&](size_t i, size_t j) {
+        for (size_t f = 0; f < static_cast<size_t>(fields); ++f)
+            if (text(rows[i].fields[f]) != text(rows[j].fields[f])) return false;
+        return true;
+    };
+    std::vector<std::pair<uint64_t, uint64_t>> going;  // kept id, removed id
     for (size_t i = 0; i < rows.size(); ++i) {
-        bool found = false;
-        for (size_t j = 0; j < i; ++j) {
-            bool equal = true;
-            for (size_t f = 0; f < rows[i].fields.size(); ++f)
-                equal = equal && text(rows[i].fields[f]) == text(rows[j].fields[f]);
-            found = found || equal;
+        size_t kept = i;
+        for (size_t j = 0; j < rows.size(); ++j) {
+            if (equal(i, j) && (keep == engine::KeepRow::First ? j < kept : j > kept)) kept = j;
         }
-        if (found) later.push_back(rows[i].id);
+        if (kept != i) going.emplace_back(rows[kept].id, rows[i].id);
     }
-    return later;
+    return going;
+}
+
+Ids Removed(const std::vector<std::pair<uint64_t, uint64_t>>& going) {
+    Ids ids;
+    for (const auto& pair : going) ids.push_back(pair.second);
+    return ids;
 }
 
 }  // namespace
@@ -82,9 +96,58 @@ TEST(DuplicateSearch, FindsTheLaterRowsOfEachGroupAsTheQuadraticScanDoes) {
         EXPECT_TRUE(searched.found.complete);
         EXPECT_EQ(searched.found.rowsRead, count);
         EXPECT_EQ(searched.found.signedIds, signedIds);
-        ASSERT_EQ(searched.found.laterIds, QuadraticScan(rows)) << "round " << round;
+        ASSERT_EQ(searched.found.laterIds, Removed(QuadraticScan(rows, fields)))
+            << "round " << round;
         // The window is served before every row and every field.
         EXPECT_GE(searched.yields, count * (1 + fields));
+    }
+}
+
+// Keeping the last row, groups and a report: each row that goes is reported once, with the row that
+// stays and both labels, and the largest groups come with their kept rows' labels.
+TEST(DuplicateSearch, KeepsTheFirstOrTheLastRowAndReportsEachRowThatGoes) {
+    const std::vector<MemoryKeyRows::Field> values{std::nullopt, "", "a", "A", "a ", "b"};
+    std::mt19937 random(91);
+    for (int round = 0; round < 200; ++round) {
+        const int fields = 1 + round % 2;
+        const auto keep = round % 3 == 0 ? engine::KeepRow::First : engine::KeepRow::Last;
+        std::vector<MemoryKeyRows::Row> rows;
+        for (uint64_t id = 1; id < 2 + random() % 40; id += 1 + random() % 3) {
+            MemoryKeyRows::Row row{id, {}};
+            for (int f = 0; f < fields; ++f) row.fields.push_back(values[random() % values.size()]);
+            row.fields.push_back("row " + std::to_string(id));  // the label
+            rows.push_back(row);
+        }
+        std::vector<std::pair<uint64_t, uint64_t>> reported;
+        engine::SearchChoices choices{
+            keep, 2, [&](const engine::Removal& removal) {
+                const auto kept = engine::row_label::Fields(removal.keptLabel);
+                const auto gone = engine::row_label::Fields(removal.removedLabel);
+                ASSERT_EQ(kept.size(), 1u);
+                EXPECT_EQ(*kept[0], "row " + std::to_string(removal.keptId));
+                EXPECT_EQ(*gone[0], "row " + std::to_string(removal.removedId));
+                reported.emplace_back(removal.keptId, removal.removedId);
+            }};
+        const auto count = static_cast<int64_t>(rows.size());
+        const Searched searched = Search(MemoryKeyRows(rows, fields, false, 1), count, choices);
+        ASSERT_TRUE(searched.failedLines.empty()) << "round " << round;
+        const auto expected = QuadraticScan(rows, fields, keep);
+        ASSERT_EQ(searched.found.laterIds, Removed(expected)) << "round " << round;
+        EXPECT_EQ(reported, expected) << "round " << round;
+
+        // Groups: by kept id, how many rows each has.
+        std::map<uint64_t, int64_t> groups;
+        for (const auto& [kept, removed] : expected) groups[kept] += groups.count(kept) ? 1 : 2;
+        EXPECT_EQ(searched.found.groups, static_cast<int64_t>(groups.size()));
+        ASSERT_EQ(searched.found.largest.size(), std::min<size_t>(2, groups.size()));
+        int64_t before = INT64_MAX;
+        for (const auto& group : searched.found.largest) {
+            EXPECT_EQ(group.rows, groups.at(group.keptId));
+            EXPECT_LE(group.rows, before);
+            before = group.rows;
+            EXPECT_EQ(*engine::row_label::Fields(group.keptLabel).at(0),
+                      "row " + std::to_string(group.keptId));
+        }
     }
 }
 
@@ -144,7 +207,7 @@ TEST(DuplicateDetector, TellsLongKeysApartByEveryByteAndKeepsLittleOfThem) {
     const std::string atLimit(kLimit, 'x'), pastLimit(kLimit + 1, 'x');
 
     DuplicateDetector detector;
-    const auto add = [&](std::string_view key) { return detector.Add(detector.Keep(key)); };
+    const auto add = [&](std::string_view key) { return !detector.Add(detector.Keep(key)).first; };
     for (const std::string* key : std::initializer_list<const std::string*>{
              &wide, &lastByte, &firstByte, &atLimit, &pastLimit})
         EXPECT_FALSE(add(*key)) << key->size();
@@ -162,7 +225,7 @@ TEST(DuplicateDetector, TellsLongKeysApartByEveryByteAndKeepsLittleOfThem) {
 }
 
 // The spool gives back every record as it was written, across its buffer's edges and for keys
-// longer than the buffer.
+// and labels longer than the buffer.
 TEST(KeySpool, GivesBackEveryRecordInOrder) {
     engine::KeySpool spool;
     std::vector<std::string> keys;
@@ -170,19 +233,21 @@ TEST(KeySpool, GivesBackEveryRecordInOrder) {
         keys.push_back(std::string(static_cast<size_t>(i % 97), static_cast<char>('a' + i % 26)));
     keys.push_back(std::string(3 << 20, 'z'));  // three times the buffer
     keys.push_back("");
-    for (size_t i = 0; i < keys.size(); ++i) spool.Append(UINT64_MAX - i, keys[i], i % 3 == 0);
+    // Labels on some records: the keys of others, shifted.
+    const auto label = [&](size_t i) { return i % 5 == 0 ? keys[(i + 1) % keys.size()] : ""; };
+    for (size_t i = 0; i < keys.size(); ++i)
+        spool.Append({UINT64_MAX - i, keys[i], i % 3 == 0, label(i)});
     EXPECT_EQ(spool.Records(), static_cast<int64_t>(keys.size()));
     for (int pass = 0; pass < 2; ++pass) {
         spool.Rewind();
-        uint64_t id = 0;
-        std::string_view key;
-        bool digest = false;
+        engine::KeySpool::Record record;
         for (size_t i = 0; i < keys.size(); ++i) {
-            ASSERT_TRUE(spool.Next(id, key, digest)) << i;
-            ASSERT_EQ(id, UINT64_MAX - i);
-            ASSERT_EQ(key, keys[i]) << i;
-            ASSERT_EQ(digest, i % 3 == 0);
+            ASSERT_TRUE(spool.Next(record)) << i;
+            ASSERT_EQ(record.id, UINT64_MAX - i);
+            ASSERT_EQ(record.key, keys[i]) << i;
+            ASSERT_EQ(record.digest, i % 3 == 0);
+            ASSERT_EQ(record.label, label(i)) << i;
         }
-        EXPECT_FALSE(spool.Next(id, key, digest));
+        EXPECT_FALSE(spool.Next(record));
     }
 }

@@ -62,7 +62,7 @@ TEST(RepeatScreen, TwoReadingsFindExactlyTheDuplicatesOfOneReadingAlsoWhenHashes
     // Each reading's detector, and the positions (from 1) of the rows whose key came before.
     const auto add = [](DuplicateDetector& detector, std::vector<int64_t>& later,
                         const std::string& key) {
-        if (detector.Add(detector.Keep(key))) later.push_back(detector.RowCount());
+        if (!detector.Add(detector.Keep(key)).first) later.push_back(detector.RowCount());
     };
     RepeatScreen screen;
     DuplicateDetector oneReading;

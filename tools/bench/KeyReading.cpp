@@ -24,7 +24,7 @@ std::vector<int32_t> Detect(const std::vector<std::string>& keys, size_t count,
     engine::DuplicateDetector detector;
     std::vector<int32_t> positions;
     for (size_t i = 0; i < count; ++i) {
-        if (detector.Add(detector.Keep(keys[i]))) positions.push_back(static_cast<int32_t>(i + 1));
+        if (!detector.Add(detector.Keep(keys[i])).first) positions.push_back(static_cast<int32_t>(i + 1));
     }
     if (distinctKeyMegabytes != nullptr)
         *distinctKeyMegabytes = static_cast<double>(detector.DistinctKeyBytes()) / 1e6;
