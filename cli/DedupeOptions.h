@@ -12,8 +12,14 @@ struct DedupeOptions {
     engine::RunInputs inputs;
     bool echo = false;
     bool fast = false;
+    // Where the report of the rows that go is written: a file, or "-" for standard output.
+    std::optional<QString> report;
+    // Shows the work as it goes on standard error (given, or standard error is a terminal).
+    bool progress = false;
     bool help = false;
     bool version = false;
+
+    bool ReportToStandardOutput() const { return report == u"-"; }
 };
 
 // The usage text that --help prints.

@@ -13,6 +13,7 @@
 #include "db/RowSet.h"
 #include "engine/DuplicateSearch.h"
 #include "engine/KeySlices.h"
+#include "engine/RemovalReport.h"
 #include "engine/RunLines.h"
 #include "engine/Statements.h"
 #include "engine/WorkingConnection.h"
@@ -313,17 +314,25 @@ void DeduplicationRun::FindDuplicates(const RunInputs& inputs) {
                    [&] { throw app::FollowUp(QStringLiteral("Object variable not set")); });
         return;
     }
+    SearchChoices choices{inputs.keep, 0, {}};
+    const bool namedByKey = survey_ && NamingColumn(*survey_).has_value();
+    if (report_) {
+        choices.onRemoval = [&](const Removal& removal) { report_->Write(removal, namedByKey); };
+    }
     DuplicateSearch::Found found = search_->Search(
         [&]() -> std::unique_ptr<KeyRows> {
             RequireNumberedCopy(inputs);
             Require(connection_);
             auto slices = std::make_unique<KeySlices>(
-                connection_, KeySlices::Query{inputs.newTableName, idColumn_, inputs.keyFields},
+                connection_,
+                KeySlices::Query{inputs.newTableName, idColumn_,
+                                 KeyQueryColumns(survey_.value(), report_ != nullptr)},
                 sliceBytes_, firstSliceRows_);
             slices->Open();
             return slices;
         },
-        outcome_.rowsCopied);
+        outcome_.rowsCopied, choices);
+    if (report_ && found.complete) report_->Flush();
     outcome_.rowsRead = found.rowsRead;
     outcome_.duplicatesFound = static_cast<int64_t>(found.laterIds.size());
     ids_ = std::move(found.laterIds);

@@ -21,6 +21,7 @@ class Connection;
 namespace tarnwick::engine {
 
 class DuplicateSearch;
+class RemovalReport;
 
 // The names a run works under: the scratch table that the result is built in, and the name that
 // a replaced table of the new name carries until it is dropped. Unique to each run.
@@ -65,6 +66,9 @@ class DeduplicationRun {
     // Whether the run ends by opening the new table for the grid (line 178): the result page's
     // run does; the command line's, which shows no rows, does not read them.
     void SetOpensPreview(bool opens) { opensPreview_ = opens; }
+
+    // Writes each row that the run removes to `report` (null: none), before the deletes.
+    void SetReport(RemovalReport* report) { report_ = report; }
 
     // The bytes of values one slice of the key query aims at, and the rows of its first slice
     // (KeySlices); smaller values make tests read many slices.
@@ -117,6 +121,7 @@ class DeduplicationRun {
     std::vector<uint64_t> ids_;
     bool signedIds_ = false;
     bool opensPreview_ = true;
+    RemovalReport* report_ = nullptr;
     int64_t sliceBytes_;  // KeySlices' own unless a test sets them
     int64_t firstSliceRows_;
     std::optional<SessionFacts> session_;

@@ -58,7 +58,7 @@ DuplicateSearch::Found DuplicateSearch::Search(const OpenRows& open, int64_t exp
                                "duplicates are not known for certain. The new table is a full "
                                "copy."));
         }
-        if (found.rowsRead != expectedRows) {
+        if (expectedRows != kRowsUnknown && found.rowsRead != expectedRows) {
             throw app::Failure(QStringLiteral("No rows were deleted: the key query read %1 rows, "
                                               "but the copy made %2. The new table is a full copy.")
                                    .arg(found.rowsRead)

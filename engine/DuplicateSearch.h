@@ -80,8 +80,10 @@ class DuplicateSearch {
     DuplicateSearch(app::GuardedProcedure& procedure, YieldCallback yield);
     ~DuplicateSearch();
 
-    // Reads the rows that `open` gives, expecting `expectedRows` of them, and finds the later
-    // rows of each group of equal keys. Failures are reported through the procedure.
+    // The rows expected when the count is not known beforehand (a look).
+    static constexpr int64_t kRowsUnknown = -1;
+    // Reads the rows that `open` gives, expecting `expectedRows` of them (or any number), and finds
+    // the later rows of each group of equal keys. Failures are reported through the procedure.
     Found Search(const OpenRows& open, int64_t expectedRows, const SearchChoices& choices = {});
 
   private:

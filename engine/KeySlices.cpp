@@ -48,8 +48,7 @@ void KeySlices::OpenSlice() {
             signedIds_ ? QString::number(static_cast<int64_t>(lastId_)) : QString::number(lastId_);
     }
     cursor_.emplace(db::KeyCursor::Open(
-        connection_,
-        KeySliceQuery(query_.table, query_.idColumn, query_.keyFields, after, asked_)));
+        connection_, KeySliceQuery(query_.table, query_.idColumn, query_.columns, after, asked_)));
     ++slices_;
     if (!cursor_->HoldsIntegers(0)) {
         throw db::DbError(

@@ -8,6 +8,7 @@
 
 #include "db/KeyCursor.h"
 #include "engine/KeyRows.h"
+#include "engine/Statements.h"
 
 namespace tarnwick::db {
 class Connection;
@@ -26,7 +27,7 @@ class KeySlices : public KeyRows {
     struct Query {
         QString table;
         QString idColumn;  // an integer column whose values are unique: the row ids
-        QStringList keyFields;
+        KeyColumns columns;
     };
     // The bytes of values a slice aims at, and the rows of the first slice.
     static constexpr int64_t kSliceBytes = 8 << 20;
@@ -40,7 +41,8 @@ class KeySlices : public KeyRows {
     // Moves to the next row, sending the next slice when the current one is read through; false
     // past the last row. Throws DbError when a slice fails.
     bool Fetch() override;
-    int KeyFieldCount() const override { return static_cast<int>(query_.keyFields.size()); }
+    int KeyFieldCount() const override { return static_cast<int>(query_.columns.fields.size()); }
+    int LabelFieldCount() const override { return static_cast<int>(query_.columns.labels.size()); }
     // The current row's id, read once as the row came.
     uint64_t Id() const override { return lastId_; }
     bool IdsSigned() const override { return signedIds_; }

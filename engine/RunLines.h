@@ -43,55 +43,71 @@ inline constexpr int kBindGrid = 180;        // the result page only
 inline constexpr int kCaptionExit = 182;     // the result page only
 inline constexpr int kRestore = 184;         // the result page only
 inline constexpr int kDefaultPointer = 186;  // the result page only
+inline constexpr int kSnapshot = 188;        // a look (tarnwick-dedupe --dry-run) only
+inline constexpr int kEndSnapshot = 190;     // a look only
 }  // namespace run_line
+
+// Which runs take a step: both programs' runs, only the result page's Finish, or only a look
+// (tarnwick-dedupe --dry-run), which also takes the steps of opening the connection, setting up the
+// session, the survey and the key reading.
+enum class LineOf { Both, Window, Look };
 
 struct RunLineText {
     int line;
     const char* text;
-    bool windowOnly;  // a step of the result page's Finish that tarnwick-dedupe does not take
+    LineOf where;
 };
 
 // Every line, in the order the steps run.
 inline constexpr RunLineText kRunLineTexts[] = {
-    {run_line::kCreateConnection, "create the connection object", false},
-    {run_line::kCreateKeyReader, "create the key reader (empty)", false},
-    {run_line::kEmptyNumbers, "empty the list of rows to delete", false},
-    {run_line::kCompareCaption, "read the button's caption (\"Exit\" or \"Finish\")", true},
-    {run_line::kExit, "end the program (the button read \"Exit\")", true},
-    {run_line::kBusyPointer, "show the busy pointer", true},
-    {run_line::kCursorLocation, "set the connection's cursor location to 3", false},
-    {run_line::kCommandTimeout, "set the command time-out to 5000 seconds", false},
-    {run_line::kConnectionTimeout, "set the connection time-out to 5000 seconds", false},
-    {run_line::kOpenConnection, "open the connection with the login values", false},
-    {run_line::kReadCommitted, "work at READ COMMITTED (a failure here changes no result)", false},
-    {run_line::kPinSession, "read the session's variables and set those the run relies on", false},
-    {run_line::kSurvey, "survey the tables and refuse what cannot be done", false},
-    {run_line::kDropScratch, "drop a table of the scratch name", false},
-    {run_line::kCopy, "copy the chosen table into the scratch table", false},
-    {run_line::kAddKey, "number the copied rows with the temporary column", false},
+    {run_line::kCreateConnection, "create the connection object", LineOf::Both},
+    {run_line::kCreateKeyReader, "create the key reader (empty)", LineOf::Both},
+    {run_line::kEmptyNumbers, "empty the list of rows to delete", LineOf::Both},
+    {run_line::kCompareCaption, "read the button's caption (\"Exit\" or \"Finish\")",
+     LineOf::Window},
+    {run_line::kExit, "end the program (the button read \"Exit\")", LineOf::Window},
+    {run_line::kBusyPointer, "show the busy pointer", LineOf::Window},
+    {run_line::kCursorLocation, "set the connection's cursor location to 3", LineOf::Both},
+    {run_line::kCommandTimeout, "set the command time-out to 5000 seconds", LineOf::Both},
+    {run_line::kConnectionTimeout, "set the connection time-out to 5000 seconds", LineOf::Both},
+    {run_line::kOpenConnection, "open the connection with the login values", LineOf::Both},
+    {run_line::kReadCommitted, "work at READ COMMITTED (a failure here changes no result)",
+     LineOf::Both},
+    {run_line::kPinSession, "read the session's variables and set those the run relies on",
+     LineOf::Both},
+    {run_line::kSurvey, "survey the tables and refuse what cannot be done", LineOf::Both},
+    {run_line::kDropScratch, "drop a table of the scratch name", LineOf::Both},
+    {run_line::kCopy, "copy the chosen table into the scratch table", LineOf::Both},
+    {run_line::kAddKey, "number the copied rows with the temporary column", LineOf::Both},
     {run_line::kKeyQuery, "send the key query (the numbers and the key fields of every row)",
-     false},
-    {run_line::kRowLoop, "fetch the next row of keys", false},
-    {run_line::kRowYield, "yield to the window system (per row)", false},
-    {run_line::kStartKey, "start the row's key", false},
-    {run_line::kFieldLoop, "take the next key field", false},
-    {run_line::kFieldYield, "yield to the window system (per field)", false},
-    {run_line::kAppendField, "append the field's value to the key", false},
-    {run_line::kKeepKey, "keep the row's key for the comparison", false},
+     LineOf::Both},
+    {run_line::kRowLoop, "fetch the next row of keys", LineOf::Both},
+    {run_line::kRowYield, "yield to the window system (per row)", LineOf::Both},
+    {run_line::kStartKey, "start the row's key", LineOf::Both},
+    {run_line::kFieldLoop, "take the next key field", LineOf::Both},
+    {run_line::kFieldYield, "yield to the window system (per field)", LineOf::Both},
+    {run_line::kAppendField, "append the field's value to the key", LineOf::Both},
+    {run_line::kKeepKey, "keep the row's key for the comparison", LineOf::Both},
     {run_line::kFindDuplicates,
-     "check that the keys read are the rows copied, and find the later rows of each group", false},
-    {run_line::kCloseKeyReader, "close the key query", false},
-    {run_line::kDeleteLoop, "take the next batch of rows to delete", false},
-    {run_line::kDeleteYield, "yield to the window system (per delete)", false},
-    {run_line::kDelete, "delete a batch and check that the server removed every row named", false},
-    {run_line::kDropKey, "drop the temporary column and check the rows left", false},
+     "check that the keys read are the rows copied, and find the later rows of each group",
+     LineOf::Both},
+    {run_line::kCloseKeyReader, "close the key query", LineOf::Both},
+    {run_line::kDeleteLoop, "take the next batch of rows to delete", LineOf::Both},
+    {run_line::kDeleteYield, "yield to the window system (per delete)", LineOf::Both},
+    {run_line::kDelete, "delete a batch and check that the server removed every row named",
+     LineOf::Both},
+    {run_line::kDropKey, "drop the temporary column and check the rows left", LineOf::Both},
     {run_line::kSwap, "give the complete result the new name (replacing a table of that name)",
-     false},
-    {run_line::kPreview, "open the new table for the grid", true},
-    {run_line::kBindGrid, "show the new table in the grid", true},
-    {run_line::kCaptionExit, "set the button's caption to \"Exit\"", true},
-    {run_line::kRestore, "restore the page if it was minimised", true},
-    {run_line::kDefaultPointer, "show the default pointer", true},
+     LineOf::Both},
+    {run_line::kPreview, "open the new table for the grid", LineOf::Window},
+    {run_line::kBindGrid, "show the new table in the grid", LineOf::Window},
+    {run_line::kCaptionExit, "set the button's caption to \"Exit\"", LineOf::Window},
+    {run_line::kRestore, "restore the page if it was minimised", LineOf::Window},
+    {run_line::kDefaultPointer, "show the default pointer", LineOf::Window},
+    {run_line::kSnapshot,
+     "start a read-only transaction that reads the chosen table as of one moment, without locks",
+     LineOf::Look},
+    {run_line::kEndSnapshot, "end the read-only transaction", LineOf::Look},
 };
 
 // What the step of `line` does, or nothing for a line the run does not have.

@@ -1,17 +1,18 @@
 #include "engine/RunSummary.h"
 
 #include "db/Identifier.h"
+#include "engine/DryRun.h"
+#include "engine/RowLabel.h"
 #include "engine/RunInputs.h"
 #include "engine/Statements.h"
 
 namespace tarnwick::engine {
 namespace {
 
-// A name as the line shows it: in backticks as a statement names it, with line breaks and other
-// control characters (and the backslash that introduces them) written as escapes, so that no
-// name can break the line or pass for another.
-QString Quoted(const QString& name) {
-    const QString quoted = db::QuoteIdentifier(name);
+// Text as a line shows it: line breaks and other control characters (and the backslash that
+// introduces them) written as escapes, so that no name or value can break the line or pass for
+// another.
+QString Escaped(const QString& quoted) {
     QString line;
     line.reserve(quoted.size());
     for (const QChar c : quoted) {
@@ -31,6 +32,11 @@ QString Quoted(const QString& name) {
         }
     }
     return line;
+}
+
+// A name as the line shows it: in backticks as a statement names it.
+QString Quoted(const QString& name) {
+    return Escaped(db::QuoteIdentifier(name));
 }
 
 // "1 duplicate", "2 duplicates".
@@ -123,6 +129,47 @@ QString RunSummary(const RunInputs& inputs, const RunOutcome& outcome, double se
     return QStringLiteral("failed at line %1 in %2 s: %3; %4 was only read")
         .arg(outcome.firstFailedLine)
         .arg(time, WhatIsKnown(inputs, outcome), Quoted(inputs.chosenTable));
+}
+
+QString LookSummary(const RunInputs& inputs, const LookOutcome& outcome, double seconds) {
+    const QString time = QString::number(seconds, 'f', 3);
+    if (outcome.Refused()) return QStringLiteral("refused in %1 s: nothing was changed").arg(time);
+    if (outcome.firstFailedLine != 0 || !outcome.complete) {
+        return QStringLiteral("failed at line %1 in %2 s: nothing was changed; %3 was only read")
+            .arg(outcome.firstFailedLine)
+            .arg(time, Quoted(inputs.chosenTable));
+    }
+    QString text = QStringLiteral(
+                       "rows: %1\ndistinct keys: %2\nrows that would go: %3\ngroups with "
+                       "duplicates: %4\n")
+                       .arg(outcome.rows)
+                       .arg(outcome.DistinctKeys())
+                       .arg(outcome.rowsToGo)
+                       .arg(outcome.groups);
+    if (!outcome.largest.empty()) {
+        text +=
+            QStringLiteral("largest groups (rows: the key values of the row that would stay):\n");
+        for (const auto& group : outcome.largest) {
+            const auto fields = row_label::Fields(group.keptLabel);
+            QStringList values;
+            for (size_t i = outcome.namedByKey ? 1 : 0; i < fields.size(); ++i) {
+                const qsizetype field = static_cast<qsizetype>(i) - (outcome.namedByKey ? 1 : 0);
+                const QString value =
+                    fields[i] ? Escaped(db::QuoteText(QString::fromUtf8(
+                                    fields[i]->data(), static_cast<qsizetype>(fields[i]->size()))))
+                              : QStringLiteral("NULL");
+                values << Quoted(inputs.keyFields.value(field)) + QStringLiteral(" = ") + value;
+            }
+            text += QStringLiteral("  %1: ").arg(group.rows) + values.join(QStringLiteral(", ")) +
+                    u'\n';
+        }
+    }
+    return text +
+           QStringLiteral("dry run in %1 s: %2 of %3 rows of %4 would go; nothing was changed")
+               .arg(time)
+               .arg(outcome.rowsToGo)
+               .arg(outcome.rows)
+               .arg(Quoted(inputs.chosenTable));
 }
 
 }  // namespace tarnwick::engine

@@ -6,6 +6,7 @@ namespace tarnwick::engine {
 
 struct RunInputs;
 struct RunOutcome;
+struct LookOutcome;
 
 // The one line that tells what a run did. When every step succeeded:
 //   "kept K of N rows in `NEWTABLE` (D duplicates removed) in S s"   (K = N - D, the
@@ -16,5 +17,12 @@ struct RunOutcome;
 //   "failed at line 154 in S s: no table was created and this run did not create or change
 //   `archive`"
 QString RunSummary(const RunInputs& inputs, const RunOutcome& outcome, double seconds);
+
+// What a look found, in lines: the rows read, the distinct keys, the rows that would go, the groups
+// with duplicates and the largest groups with their sizes and the key values of the row that would
+// stay; then the status line:
+//   "dry run in S s: D of N rows of `TABLE` would go; nothing was changed"
+// or "refused in S s: nothing was changed", or "failed at line L in S s: nothing was changed".
+QString LookSummary(const RunInputs& inputs, const LookOutcome& outcome, double seconds);
 
 }  // namespace tarnwick::engine

@@ -13,6 +13,16 @@ QString TemporaryColumn() {
     return QString::fromUtf16(kTemporaryColumn);
 }
 
+QString OrderBy(const TableOrder& order) {
+    QString clause;
+    for (size_t i = 0; i < order.size(); ++i) {
+        clause += (i == 0 ? QStringLiteral(" ORDER BY ") : QStringLiteral(", ")) +
+                  db::QuoteIdentifier(order[i].name);
+        if (order[i].descending) clause += QStringLiteral(" DESC");
+    }
+    return clause;
+}
+
 }  // namespace
 
 QString TableNamesQuery() {
@@ -77,14 +87,8 @@ QString SelectList(const QStringList& columns) {
 }
 
 QString CopyFrom(const QString& chosenTable, const QStringList& columns, const TableOrder& order) {
-    QString copy = QStringLiteral(" AS SELECT ") + SelectList(columns) + QStringLiteral(" from ") +
-                   db::QuoteIdentifier(chosenTable);
-    for (size_t i = 0; i < order.size(); ++i) {
-        copy += (i == 0 ? QStringLiteral(" ORDER BY ") : QStringLiteral(", ")) +
-                db::QuoteIdentifier(order[i].name);
-        if (order[i].descending) copy += QStringLiteral(" DESC");
-    }
-    return copy + u';';
+    return QStringLiteral(" AS SELECT ") + SelectList(columns) + QStringLiteral(" from ") +
+           db::QuoteIdentifier(chosenTable) + OrderBy(order) + u';';
 }
 
 }  // namespace
@@ -123,17 +127,43 @@ QString AddKeyStatement(const QString& newTable) {
            TemporaryColumn() + QStringLiteral(");");
 }
 
-QString KeySliceQuery(const QString& table, const QString& idColumn, const QStringList& keyFields,
+namespace {
+
+QString KeyColumnList(const KeyColumns& columns) {
+    QStringList list;
+    for (const KeyField& field : columns.fields) {
+        const QString name = db::QuoteIdentifier(field.name);
+        if (!field.byCollation) {
+            list << name;
+            continue;
+        }
+        // The server says whether the collation pads: the trimmed value is equal, or it is not.
+        const QString trimmed = QStringLiteral("TRIM(TRAILING ' ' FROM ") + name + u')';
+        list << QStringLiteral("WEIGHT_STRING(IF(") + name + QStringLiteral(" = ") + trimmed +
+                    QStringLiteral(", ") + trimmed + QStringLiteral(", ") + name +
+                    QStringLiteral("))");
+    }
+    for (const QString& label : columns.labels) list << db::QuoteIdentifier(label);
+    return list.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+QString KeySliceQuery(const QString& table, const QString& idColumn, const KeyColumns& columns,
                       const std::optional<QString>& after, int64_t rows) {
     // The row-id column comes first: the deletes name its values.
     const QString id = db::QuoteIdentifier(idColumn);
-    QString statement = QStringLiteral("SELECT ") + id;
-    for (const QString& field : keyFields)
-        statement += QStringLiteral(", ") + db::QuoteIdentifier(field);
-    statement += QStringLiteral(" FROM ") + db::QuoteIdentifier(table);
+    QString statement = QStringLiteral("SELECT ") + id + QStringLiteral(", ") +
+                        KeyColumnList(columns) + QStringLiteral(" FROM ") +
+                        db::QuoteIdentifier(table);
     if (after) statement += QStringLiteral(" WHERE ") + id + QStringLiteral(" > ") + *after;
     return statement + QStringLiteral(" ORDER BY ") + id + QStringLiteral(" LIMIT ") +
            QString::number(rows) + u';';
+}
+
+QString KeyScanQuery(const QString& table, const KeyColumns& columns, const TableOrder& order) {
+    return QStringLiteral("SELECT ") + KeyColumnList(columns) + QStringLiteral(" FROM ") +
+           db::QuoteIdentifier(table) + OrderBy(order) + u';';
 }
 
 namespace {
@@ -203,6 +233,14 @@ QString SwapStatement(const QString& scratch, const QString& newTable, const QSt
 
 QString DropRetiredStatement(const QString& retired) {
     return QStringLiteral("DROP TABLE ") + db::QuoteIdentifier(retired) + u';';
+}
+
+QString SnapshotStatement() {
+    return QStringLiteral("START TRANSACTION WITH CONSISTENT SNAPSHOT, READ ONLY;");
+}
+
+QString EndSnapshotStatement() {
+    return QStringLiteral("COMMIT;");
 }
 
 QString TimeZoneStatement(const QString& zone) {

@@ -52,11 +52,26 @@ QString DropStatement(const QString& newTable);
 QString CopyStatement(const QString& newTable, const QString& chosenTable,
                       const QStringList& columns = {}, const TableOrder& order = {});
 QString AddKeyStatement(const QString& newTable);
-// One slice of the key query: the row-id column and the key fields of the rows whose row id is
-// greater than `after` (from the first row without it), in row-id order, at most `rows` of them.
-// Each key field is quoted here, and only here (a backtick inside a name doubled).
-QString KeySliceQuery(const QString& table, const QString& idColumn, const QStringList& keyFields,
+// What the key query reads of each row: the key fields, then the label columns (for a report, as
+// they are). A key field is read as its value, or with `byCollation` as the server's sort key of
+// its value under the column's collation (WEIGHT_STRING), of the value without its trailing blanks
+// where the collation takes it as equal to that (PAD SPACE), so that two values give the same
+// bytes exactly when the server compares them as equal. Each name is quoted here, and only here (a
+// backtick inside a name doubled).
+struct KeyField {
+    QString name;
+    bool byCollation = false;
+};
+struct KeyColumns {
+    std::vector<KeyField> fields;
+    QStringList labels;
+};
+// One slice of the key query: the row-id column and `columns` of the rows whose row id is greater
+// than `after` (from the first row without it), in row-id order, at most `rows` of them.
+QString KeySliceQuery(const QString& table, const QString& idColumn, const KeyColumns& columns,
                       const std::optional<QString>& after, int64_t rows);
+// The key query in one statement, without row ids: `columns` of every row, in `order`.
+QString KeyScanQuery(const QString& table, const KeyColumns& columns, const TableOrder& order);
 // A delete of the rows whose row-id column holds one of the first ids of `ids` (64-bit patterns,
 // signed or not), named in their order: at most `maxIds` of them, and no more than keep the
 // statement within `maxStatementBytes` (UTF-8); at least one.
@@ -87,6 +102,9 @@ QString PrimaryKeyQuery(const QString& table);
 QString RenameStatement(const QString& scratch, const QString& newTable);
 QString SwapStatement(const QString& scratch, const QString& newTable, const QString& retired);
 QString DropRetiredStatement(const QString& retired);
+// A look reads the chosen table in one read-only transaction, as of its start, without locks.
+QString SnapshotStatement();
+QString EndSnapshotStatement();
 // Sets the session's time zone (before the preview, back to the zone the run found).
 QString TimeZoneStatement(const QString& zone);
 QString PreviewQuery(const QString& newTable);

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <algorithm>
 #include <vector>
 
 #include "db/Connection.h"
@@ -54,7 +55,13 @@ bool ViewReadsFrom(const std::vector<View>& views, const QString& chosenView,
 
 }  // namespace
 
+bool MakesTable(const RunInputs& inputs) {
+    return !inputs.dryRun || !inputs.newTableName.isEmpty();
+}
+
 std::optional<QString> RefusalWithoutServer(const RunInputs& inputs) {
+    if (inputs.keyFields.isEmpty()) return QStringLiteral("No key field is chosen.");
+    if (!MakesTable(inputs)) return std::nullopt;
     const QString& name = inputs.newTableName;
     const auto another = QStringLiteral(" Please type another name for the new table.");
     if (name.trimmed().isEmpty()) {
@@ -93,7 +100,6 @@ std::optional<QString> RefusalWithoutServer(const RunInputs& inputs) {
                    another;
         }
     }
-    if (inputs.keyFields.isEmpty()) return QStringLiteral("No key field is chosen.");
     return std::nullopt;
 }
 
@@ -134,6 +140,15 @@ bool IsIntegerType(const QString& type) {
     return kIntegers.contains(base);
 }
 
+// A column of text, which has a collation (a binary string's type is BINARY, VARBINARY or BLOB).
+bool IsTextType(const QString& type) {
+    static const QStringList kTexts{QStringLiteral("char"),       QStringLiteral("varchar"),
+                                    QStringLiteral("tinytext"),   QStringLiteral("text"),
+                                    QStringLiteral("mediumtext"), QStringLiteral("longtext"),
+                                    QStringLiteral("enum"),       QStringLiteral("set")};
+    return kTexts.contains(type.section(u'(', 0, 0).section(u' ', 0, 0).trimmed().toLower());
+}
+
 // The chosen table's primary key, column by column, as declared.
 TableOrder PrimaryKeyOrder(db::Connection& connection, const QString& table) {
     TableOrder order;
@@ -168,7 +183,7 @@ QString SomeNames(QStringList names) {
 // statements need and the account lacks, by its own grants, its role's and PUBLIC's. Nothing when
 // the grants cannot be read or taken apart: the run then finds out step by step.
 std::optional<QString> MissingPrivileges(db::Connection& connection, const QString& database,
-                                         bool foldsNames) {
+                                         bool foldsNames, const QStringList& needed) {
     QStringList lines;
     QString account;
     {
@@ -181,7 +196,7 @@ std::optional<QString> MissingPrivileges(db::Connection& connection, const QStri
     if (!parsed) return std::nullopt;
     const QSet<QString> held = parsed->OnDatabase(database, foldsNames);
     QStringList missing;
-    for (const QString& privilege : kRunPrivileges) {
+    for (const QString& privilege : needed) {
         if (!held.contains(privilege)) missing << privilege;
     }
     if (missing.isEmpty()) return std::nullopt;
@@ -205,7 +220,10 @@ std::optional<QString> MissingPrivileges(db::Connection& connection, const QStri
 TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
                          const SessionFacts& session) {
     TableSurvey survey;
-    const std::optional<QString> keyRefusal = PrimaryKeyRefusal(session);
+    // A look without a new table only reads.
+    const bool makesTable = MakesTable(inputs);
+    const std::optional<QString> keyRefusal =
+        makesTable ? PrimaryKeyRefusal(session) : std::nullopt;
     // Without the fast plan's use of the chosen table's key, the copy has no key at all.
     if (keyRefusal && inputs.plan != RunPlan::Fast) {
         survey.refusal = keyRefusal;
@@ -244,7 +262,9 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
                 .arg(inputs.chosenTable, inputs.settings.database, SomeNames(types.keys()));
         return survey;
     }
-    if (auto missing = MissingPrivileges(connection, inputs.settings.database, foldsNames)) {
+    if (auto missing = MissingPrivileges(
+            connection, inputs.settings.database, foldsNames,
+            makesTable ? kRunPrivileges : QStringList{QStringLiteral("SELECT")})) {
         survey.refusal = std::move(missing);
         return survey;
     }
@@ -279,7 +299,15 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
     }
     if (invisible) survey.copyColumns = names;
     for (const QString& field : inputs.keyFields) {
-        if (!names.contains(field, Qt::CaseInsensitive)) {
+        const auto found = std::find_if(names.cbegin(), names.cend(), [&](const QString& name) {
+            return name.compare(field, Qt::CaseInsensitive) == 0;
+        });
+        const qsizetype at = found == names.cend() ? -1 : found - names.cbegin();
+        if (at >= 0) {
+            survey.keyFields.push_back(
+                {field, inputs.compare == Comparison::Collation && IsTextType(columnTypes[at])});
+        }
+        if (at < 0) {
             survey.refusal = QStringLiteral(
                                  "\"%1\" is not a field of the table \"%2\", so it "
                                  "cannot be a key field. Its fields are: %3.")
@@ -288,7 +316,7 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
         }
     }
     const QString temporary = QString::fromUtf16(kTemporaryColumn);
-    if (names.contains(temporary, Qt::CaseInsensitive)) {
+    if (makesTable && names.contains(temporary, Qt::CaseInsensitive)) {
         survey.refusal = QStringLiteral(
                              "The table \"%1\" already has a column named %2. Tarnwick numbers the "
                              "copied rows in a temporary column of that name, so it cannot copy "
@@ -299,7 +327,7 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
 
     if (*chosenType == u"BASE TABLE") {
         survey.order = PrimaryKeyOrder(connection, inputs.chosenTable);
-        if (inputs.plan == RunPlan::Fast)
+        if (inputs.plan == RunPlan::Fast || inputs.dryRun)
             survey.orderKey = OrderKey(survey.order, names, columnTypes);
     }
     if (keyRefusal && !survey.orderKey) {
@@ -326,6 +354,19 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
         }
     }
     return survey;
+}
+
+std::optional<QString> NamingColumn(const TableSurvey& survey) {
+    if (survey.order.size() != 1) return std::nullopt;
+    return survey.order.front().name;
+}
+
+KeyColumns KeyQueryColumns(const TableSurvey& survey, bool labelled) {
+    KeyColumns columns{survey.keyFields, {}};
+    if (!labelled) return columns;
+    if (const auto naming = NamingColumn(survey)) columns.labels << *naming;
+    for (const KeyField& field : survey.keyFields) columns.labels << field.name;
+    return columns;
 }
 
 }  // namespace tarnwick::engine

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "engine/RunInputs.h"
+#include "engine/Statements.h"
 #include "engine/TableOrder.h"
 
 namespace tarnwick::db {
@@ -21,15 +22,18 @@ struct TableSurvey {
     // "SELECT *" leaves out, so the copy must name them all); empty when "SELECT *" copies them
     // all.
     QStringList copyColumns;
+    // The key fields as the key query reads them: by the column's collation where the comparison
+    // asks for it and the column holds text.
+    std::vector<KeyField> keyFields;
     // A table of the new name exists: the finished result replaces it.
     bool newNameTaken = false;
     // The chosen table's order: its primary key as declared (empty for a view or a table without
     // one). Every copy reads the table in this order.
     TableOrder order;
-    // For the fast plan: the chosen table's primary key column when the copy can keep it as its
-    // own key and delete by it, the key's order being the table's: a primary key of one column of
-    // whole numbers, declared ascending. Empty otherwise: the fast plan then numbers the copied
-    // rows as it makes them.
+    // For the fast plan and a look: the chosen table's primary key column when the copy can keep it
+    // as its own key and delete by it, the key's order being the table's: a primary key of one
+    // column of whole numbers, declared ascending. Empty otherwise: the fast plan then numbers the
+    // copied rows as it makes them.
     std::optional<QString> orderKey;
     // Why the run must not start, in words for the user: the server requires a primary key on
     // every table (unless the fast plan keeps the chosen table's key); the new name names a view,
@@ -47,6 +51,15 @@ inline constexpr qsizetype kMaxTableNameLength = 64;
 // Plane); no key field. Needs no server: the survey (SurveyTables) refuses
 // the rest over the run's own connection.
 std::optional<QString> RefusalWithoutServer(const RunInputs& inputs);
+
+// The column that names a row in a report: the chosen table's primary key when it is one column.
+std::optional<QString> NamingColumn(const TableSurvey& survey);
+// What the key query reads: the key fields and, with `labelled` (a report, a look), the labels:
+// the naming column when there is one, then the key fields as they are.
+KeyColumns KeyQueryColumns(const TableSurvey& survey, bool labelled);
+
+// Whether the run makes a table: every run does but a look without a new name (RunInputs::dryRun).
+bool MakesTable(const RunInputs& inputs);
 
 // Reads the survey over an open connection to the run's database, whose session variables
 // `session` holds. Throws DbError when a read fails.

@@ -23,7 +23,9 @@ TEST(RunLines, TheDocumentedListIsTheCodesList) {
         expected << QStringLiteral("| %1 | %2 | %3 |")
                         .arg(entry.line)
                         .arg(QString::fromUtf8(entry.text),
-                             entry.windowOnly ? QStringLiteral("window") : QStringLiteral("both"));
+                             entry.where == engine::LineOf::Window ? QStringLiteral("window")
+                             : entry.where == engine::LineOf::Look ? QStringLiteral("dry run")
+                                                                    : QStringLiteral("both"));
     }
     EXPECT_EQ(documented, expected);
 }

@@ -49,7 +49,7 @@ KeyReadingFigures MeasureKeyReading(const std::shared_ptr<db::Connection>& conne
     KeyReadingFigures figures;
     QElapsedTimer timer;
     timer.start();
-    engine::KeySlices rows(connection, {table, QStringLiteral("id"), {"name", "city"}});
+    engine::KeySlices rows(connection, {table, QStringLiteral("id"), {{{"name"}, {"city"}}, {}}});
     rows.Open();
     figures.openSeconds = Seconds(timer);
 
