@@ -2,8 +2,10 @@
 
 #include "tests/support/QtPrinting.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 
 #include "db/Connection.h"
@@ -359,4 +361,55 @@ TEST(DedupeTool, APortMustBeAWholeNumberAndTheSummaryKeepsNamesOnItsLine) {
         << result.out.toStdString();
     EXPECT_EQ(result.out.count('\n'), 1);
     EXPECT_EQ(TestServer::Rows(db, "SELECT * FROM `a\nb\\`;"), QStringList{"1"});
+}
+
+// The report is refused before anything changes when it cannot be written, is written only when
+// the run completes (a file that was there stays as it was otherwise), and with "-" has standard
+// output to itself: CSV with quotes where a value needs them, the status on standard error.
+TEST(DedupeTool, TheReportIsWrittenOnlyWhenTheRunCompletes) {
+    auto db = TestServer::FreshDatabaseForThisTest();
+    TestServer::Run(db.database, {"CREATE TABLE t (id INT PRIMARY KEY, a VARCHAR(9));",
+                                  "INSERT INTO t VALUES (1, 'x,\"y'), (2, 'x,\"y'), (3, NULL);"});
+    TestServer::CreateUnreadableView(db.database);
+    const QStringList run = LoginArguments(db) + QStringList{"--key", "a", "--into", "t2"};
+
+    ToolResult result =
+        RunTool(run + QStringList{"--table", "t", "--report", "/nonexistent/r.csv"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(
+        result.err.startsWith("tarnwick-dedupe: the report cannot be written to "
+                              "/nonexistent/r.csv: "))
+        << result.err.toStdString();
+    EXPECT_EQ(TestServer::Rows(db, "SHOW TABLES LIKE 't2';"), QStringList{});
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath("r.csv");
+    QFile existing(path);
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("as it was\n");
+    existing.close();
+    result = RunTool(LoginArguments(db) + QStringList{"--table", "broken", "--key", "a", "--into",
+                                                      "b2", "--report", path});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(
+        result.err.contains("tarnwick-dedupe: the report was not written: the run did not "
+                            "complete\n"))
+        << result.err.toStdString();
+    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+    EXPECT_EQ(existing.readAll(), "as it was\n");
+    existing.close();
+
+    result = RunTool(run + QStringList{"--table", "t", "--report", "-"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out, "kept,removed,a\r\n1,2,\"x,\"\"y\"\r\n");
+    EXPECT_TRUE(result.err.startsWith("kept 2 of 3 rows in `t2` (1 duplicate removed)"))
+        << result.err.toStdString();
+
+    for (const QStringList& wrong :
+         {QStringList{"--report", "-", "--echo"}, QStringList{"--keep", "middle"},
+          QStringList{"--compare", "case"}, QStringList{"--report", ""}}) {
+        result = RunTool(run + QStringList{"--table", "t"} + wrong);
+        EXPECT_EQ(result.exitCode, 2) << wrong.join(' ').toStdString();
+        EXPECT_EQ(result.err.count('\n'), 1) << result.err.toStdString();
+    }
 }
