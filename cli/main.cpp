@@ -6,11 +6,14 @@
 #include <memory>
 #include <stdexcept>
 
+#include <unistd.h>
+
 #include "app/core/FailureDescription.h"
 #include "app/core/GuardedProcedure.h"
 #include "app/core/MessageBoxService.h"
 #include "cli/DedupeOptions.h"
 #include "cli/FailureLine.h"
+#include "cli/ProgressLine.h"
 #include "db/StatementObserver.h"
 #include "engine/DeduplicationRun.h"
 #include "engine/DryRun.h"
@@ -31,9 +34,15 @@ void Print(FILE* stream, const QString& text) {
 // A step that failed only because an earlier one did says nothing new and is left out.
 class PrintedReports : public app::FailureReporter {
   public:
+    explicit PrintedReports(std::optional<cli::ProgressLine>& progress) : progress_(progress) {}
     void Report(const QString&, const std::exception_ptr& failure, int line) override {
-        if (!app::IsFollowUp(failure)) Print(stderr, cli::FailureLine(line, failure) + u'\n');
+        if (app::IsFollowUp(failure)) return;
+        if (progress_) progress_->Clear();
+        Print(stderr, cli::FailureLine(line, failure) + u'\n');
     }
+
+  private:
+    std::optional<cli::ProgressLine>& progress_;
 };
 
 // The report's file: written under a temporary name and given its own only when the run completes
@@ -119,7 +128,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     engine::RemovalReport* const removals = report.report ? &*report.report : nullptr;
-    PrintedReports reports;
+    std::optional<cli::ProgressLine> progress;
+    if (options.progress || isatty(STDERR_FILENO) == 1)
+        progress.emplace(stderr, engine::QuotedForLine(options.inputs.chosenTable));
+    const auto showProgress = [&](const engine::RunProgress& now) {
+        if (progress) progress->Show(now);
+    };
+    const auto endProgress = [&] {
+        if (progress) progress->Clear();
+    };
+    PrintedReports reports(progress);
     app::GuardedProcedure proc(QStringLiteral("Form4.PushButton4_Click"), reports);
     const auto seconds = [&] { return static_cast<double>(timer.nsecsElapsed()) / 1e9; };
     const auto refused = [&](const std::optional<QString>& refusal) {
@@ -130,7 +148,9 @@ int main(int argc, char** argv) {
         constexpr size_t kLargestGroups = 10;
         engine::DryRun look(proc, {});
         look.SetReport(removals);
+        look.SetProgress(showProgress);
         const engine::LookOutcome outcome = look.Look(options.inputs, kLargestGroups);
+        endProgress();
         refused(outcome.refusal);
         const bool reported = !removals || report.Close(outcome.complete);
         Print(status, engine::LookSummary(options.inputs, outcome, seconds()) + u'\n');
@@ -141,7 +161,9 @@ int main(int argc, char** argv) {
     engine::DeduplicationRun run(proc, {});
     run.SetOpensPreview(false);
     run.SetReport(removals);
+    run.SetProgress(showProgress);
     const engine::RunOutcome outcome = run.Run(options.inputs);
+    endProgress();
     // The reason for a refusal on standard error; the last line is the status, also after --echo.
     refused(outcome.refusal);
     const bool reported = !removals || report.Close(outcome.Succeeded());

@@ -52,7 +52,7 @@ DeduplicationRun::DeduplicationRun(app::GuardedProcedure& procedure, YieldCallba
       firstSliceRows_(KeySlices::kFirstSliceRows) {
     proc_.Step(run_line::kCreateConnection, [&] { connection_ = db::Connection::Create(); });
     proc_.Step(run_line::kCreateKeyReader,
-               [&] { search_ = std::make_unique<DuplicateSearch>(proc_, yield_); });
+               [&] { search_ = std::make_unique<DuplicateSearch>(proc_, [this] { Tick(); }); });
     proc_.Step(run_line::kEmptyNumbers, [&] { ids_.clear(); });
 }
 
@@ -66,11 +66,13 @@ RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
     session_.reset();
     survey_.reset();
     progress_ = {};
+    progressLine_ = {};
     if (auto refusal = RefusalWithoutServer(inputs)) {
         outcome_.refusal = std::move(refusal);
         return outcome_;
     }
     const int failuresBefore = proc_.FailureCount();
+    Begin(RunProgress::Step::Starting);
     const ScratchNames names = NewScratchNames();
     outcome_.scratchTable = names.scratch;
     // Up to the Drop key every statement names the scratch table instead of the new one.
@@ -96,8 +98,12 @@ RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
     if (!survey_) return Stop(failuresBefore);
 
     BuildCopy(inputs, names.scratch);
+    Begin(RunProgress::Step::ReadingKeys);
     FindDuplicates(scratchInputs);
+    progressLine_.rowsToDelete = static_cast<int64_t>(ids_.size());
+    Begin(RunProgress::Step::Deleting);
     DeleteDuplicates(scratchInputs);
+    Begin(RunProgress::Step::Finishing);
     DropKey(scratchInputs);
     SwapIn(inputs, names);
     if (opensPreview_) OpenPreview(inputs);
@@ -157,7 +163,10 @@ void DeduplicationRun::PinSession() {
 
 void DeduplicationRun::BuildCopy(const RunInputs& inputs, const QString& scratch) {
     proc_.Step(run_line::kDropScratch, [&] { Send(DropStatement(scratch)); });
+    Begin(RunProgress::Step::Copying);
     proc_.Step(run_line::kCopy, [&] { Copy(inputs, scratch); });
+    progressLine_.rowsExpected = outcome_.rowsCopied;
+    Begin(RunProgress::Step::Numbering);
     proc_.Step(run_line::kAddKey, [&] {
         if (!progress_.copied) {
             throw app::FollowUp(
@@ -287,6 +296,20 @@ void DeduplicationRun::Conclude(int failuresBefore) {
     outcome_.temporaryColumnLeft = progress_.numbered && !progress_.keptKey;
 }
 
+void DeduplicationRun::Begin(RunProgress::Step step) {
+    progressLine_.step = step;
+    if (onProgress_) onProgress_(progressLine_);
+}
+
+void DeduplicationRun::Tick() {
+    YieldNow(yield_);
+    if (!onProgress_ || !search_) return;
+    progressLine_.rowsRead = search_->RowsReadSoFar();
+    if (progressLine_.step == RunProgress::Step::ReadingKeys && search_->Comparing())
+        progressLine_.step = RunProgress::Step::Comparing;
+    onProgress_(progressLine_);
+}
+
 int64_t DeduplicationRun::Send(const QString& statement) {
     try {
         return Require(connection_).ExecuteCounted(statement);
@@ -359,7 +382,11 @@ void DeduplicationRun::DeleteDuplicates(const RunInputs& inputs) {
                        ids_.rend() - static_cast<ptrdiff_t>(left - most));
         batch = DeleteStatement(inputs.newTableName, idColumn_, highest, signedIds_, maxBytes);
         left -= batch.ids;
-        proc_.Step(run_line::kDeleteYield, [&] { YieldNow(yield_); });
+        proc_.Step(run_line::kDeleteYield, [&] {
+            progressLine_.rowsDeleted = outcome_.duplicatesRemoved;
+            progressLine_.rowsToDelete = static_cast<int64_t>(ids_.size());
+            Tick();
+        });
         proc_.Step(run_line::kDelete, [&] {
             try {
                 RequireNumberedCopy(inputs);

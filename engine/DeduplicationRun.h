@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/RunInputs.h"
+#include "engine/RunProgress.h"
 #include "engine/SessionPins.h"
 #include "engine/TableSurvey.h"
 #include "engine/YieldCallback.h"
@@ -67,6 +68,9 @@ class DeduplicationRun {
     // run does; the command line's, which shows no rows, does not read them.
     void SetOpensPreview(bool opens) { opensPreview_ = opens; }
 
+    // Tells `progress` how far the run has come, as it works.
+    void SetProgress(ProgressCallback progress) { onProgress_ = std::move(progress); }
+
     // Writes each row that the run removes to `report` (null: none), before the deletes.
     void SetReport(RemovalReport* report) { report_ = report; }
 
@@ -108,6 +112,10 @@ class DeduplicationRun {
     // Sends a statement whose result is not read and returns the rows it affected; notes a lost
     // connection before passing a failure on.
     int64_t Send(const QString& statement);
+    // Notes the step that begins, and tells the progress callback.
+    void Begin(RunProgress::Step step);
+    // Yields, and tells the progress callback how far the run has come.
+    void Tick();
 
     app::GuardedProcedure& proc_;
     YieldCallback yield_;
@@ -122,6 +130,8 @@ class DeduplicationRun {
     bool signedIds_ = false;
     bool opensPreview_ = true;
     RemovalReport* report_ = nullptr;
+    ProgressCallback onProgress_;
+    RunProgress progressLine_;
     int64_t sliceBytes_;  // KeySlices' own unless a test sets them
     int64_t firstSliceRows_;
     std::optional<SessionFacts> session_;

@@ -19,8 +19,17 @@ using app::Require;
 DryRun::DryRun(app::GuardedProcedure& procedure, YieldCallback yield)
     : proc_(procedure), yield_(std::move(yield)) {
     proc_.Step(run_line::kCreateConnection, [&] { connection_ = db::Connection::Create(); });
-    proc_.Step(run_line::kCreateKeyReader,
-               [&] { search_ = std::make_unique<DuplicateSearch>(proc_, yield_); });
+    proc_.Step(run_line::kCreateKeyReader, [&] {
+        search_ = std::make_unique<DuplicateSearch>(proc_, [this] {
+            YieldNow(yield_);
+            if (!onProgress_) return;
+            RunProgress progress;
+            progress.step = search_->Comparing() ? RunProgress::Step::Comparing
+                                                 : RunProgress::Step::ReadingKeys;
+            progress.rowsRead = search_->RowsReadSoFar();
+            onProgress_(progress);
+        });
+    });
 }
 
 DryRun::~DryRun() = default;

@@ -8,6 +8,7 @@
 
 #include "engine/DuplicateSearch.h"
 #include "engine/RunInputs.h"
+#include "engine/RunProgress.h"
 #include "engine/YieldCallback.h"
 
 namespace tarnwick::app {
@@ -52,6 +53,9 @@ class DryRun {
     DryRun(app::GuardedProcedure& procedure, YieldCallback yield);
     ~DryRun();
 
+    // Tells `progress` how far the look has come, as it reads.
+    void SetProgress(ProgressCallback progress) { onProgress_ = std::move(progress); }
+
     // Writes each row that would go to `report` (null: none).
     void SetReport(RemovalReport* report) { report_ = report; }
 
@@ -63,6 +67,7 @@ class DryRun {
     std::shared_ptr<db::Connection> connection_;
     std::unique_ptr<DuplicateSearch> search_;
     RemovalReport* report_ = nullptr;
+    ProgressCallback onProgress_;
 };
 
 }  // namespace tarnwick::engine

@@ -38,6 +38,8 @@ DuplicateSearch::Found DuplicateSearch::Search(const OpenRows& open, int64_t exp
                                                const SearchChoices& choices) {
     Found found;
     Close();  // anything of an earlier search
+    rowsSoFar_ = 0;
+    comparing_ = false;
     proc_.Step(run_line::kKeyQuery, [&] {
         std::unique_ptr<KeyRows> rows = open();
         // The first reading's table is made for the rows expected, at once.
@@ -50,6 +52,7 @@ DuplicateSearch::Found DuplicateSearch::Search(const OpenRows& open, int64_t exp
     // the reading has failed, no row is deleted.
     readingFailed_ = !rows_;
     ReadKeys(found);
+    comparing_ = true;
     proc_.Step(run_line::kFindDuplicates, [&] {
         if (readingFailed_) {
             if (!rows_) return;  // the key query's own failure is reported already
@@ -103,6 +106,7 @@ void DuplicateSearch::ReadRow(Found& found) {
                    screen_.Add(kept.bytes);
                    spool_->Append({id, kept.bytes, kept.digest, label_});
                    ++found.rowsRead;
+                   rowsSoFar_ = found.rowsRead;
                }));
 }
 

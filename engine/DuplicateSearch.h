@@ -86,6 +86,10 @@ class DuplicateSearch {
     // the later rows of each group of equal keys. Failures are reported through the procedure.
     Found Search(const OpenRows& open, int64_t expectedRows, const SearchChoices& choices = {});
 
+    // The rows read so far by the search at work, and whether it has gone on to compare them.
+    int64_t RowsReadSoFar() const { return rowsSoFar_; }
+    bool Comparing() const { return comparing_; }
+
   private:
     void ReadKeys(Found& found);
     void ReadRow(Found& found);
@@ -131,6 +135,8 @@ class DuplicateSearch {
     std::vector<uint32_t> repeatedGroups_;
     std::vector<std::string> keptLabels_;
     bool labelled_ = false;
+    int64_t rowsSoFar_ = 0;
+    bool comparing_ = false;
 };
 
 }  // namespace tarnwick::engine

@@ -39,6 +39,14 @@ QString Quoted(const QString& name) {
     return Escaped(db::QuoteIdentifier(name));
 }
 
+}  // namespace
+
+QString QuotedForLine(const QString& name) {
+    return Quoted(name);
+}
+
+namespace {
+
 // "1 duplicate", "2 duplicates".
 QString Duplicates(int64_t count) {
     return QString::number(count) +

@@ -8,6 +8,9 @@ struct RunInputs;
 struct RunOutcome;
 struct LookOutcome;
 
+// A name as the summary shows it: in backticks as a statement names it, control characters escaped.
+QString QuotedForLine(const QString& name);
+
 // The one line that tells what a run did. When every step succeeded:
 //   "kept K of N rows in `NEWTABLE` (D duplicates removed) in S s"   (K = N - D, the
 //   server's counts; names quoted as statements quote them, control characters escaped)

@@ -131,8 +131,23 @@ TEST(DedupeTool, RefusesInOneLineWhatTheServerCannotDoBeforeAnythingChanges) {
     };
 
     refused(db, "T_missing", "There is no table \"T_missing\" in the database");
-    refused(account("_ro", {"GRANT SELECT" + onDb}), "t",
+    const auto reader = account("_ro", {"GRANT SELECT" + onDb});
+    refused(reader, "t",
             "lacks the privileges INSERT, CREATE, ALTER, DROP, DELETE on the database");
+    // A dry run only reads: an account that may only read can look, and nothing that writes is
+    // sent.
+    const ToolResult look = RunTool(
+        LoginArguments(reader) + QStringList{"--table", "t", "--key", "a", "--dry-run", "--echo"});
+    EXPECT_EQ(look.exitCode, 0) << look.err.toStdString();
+    EXPECT_TRUE(
+        look.out.contains("START TRANSACTION WITH CONSISTENT SNAPSHOT, READ ONLY;\nSELECT "))
+        << look.out.toStdString();
+    EXPECT_TRUE(QRegularExpression("\\n(CREATE|DROP|INSERT|DELETE|ALTER|RENAME|UPDATE) ")
+                    .match(look.out)
+                    .hasMatch() == false)
+        << look.out.toStdString();
+    EXPECT_TRUE(look.out.endsWith("1 of 2 rows of `t` would go; nothing was changed\n"))
+        << look.out.toStdString();
     const auto noDrop = account("_nodrop", {"GRANT SELECT, INSERT, CREATE, ALTER, DELETE" + onDb});
     refused(noDrop, "t", "lacks the privilege DROP on the database");
     refused(noDrop, "t", "GRANT DROP ON `" + db.database + "`.* TO '" + noDrop.user + "'@'");
@@ -404,6 +419,16 @@ TEST(DedupeTool, TheReportIsWrittenOnlyWhenTheRunCompletes) {
     EXPECT_EQ(result.out, "kept,removed,a\r\n1,2,\"x,\"\"y\"\r\n");
     EXPECT_TRUE(result.err.startsWith("kept 2 of 3 rows in `t2` (1 duplicate removed)"))
         << result.err.toStdString();
+
+    // Progress only when asked for (standard error is no terminal here), on standard error, each
+    // update over the last, the line left empty before the status.
+    result = RunTool(run + QStringList{"--table", "t", "--progress"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains("\rcopying `t`")) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains("\rdeleting duplicates: 0 of 1 rows (0%)"))
+        << result.err.toStdString();
+    EXPECT_TRUE(result.err.endsWith('\r') && !result.err.contains('\n'));
+    EXPECT_EQ(result.out.count('\n'), 1) << result.out.toStdString();
 
     for (const QStringList& wrong :
          {QStringList{"--report", "-", "--echo"}, QStringList{"--keep", "middle"},
