@@ -337,7 +337,7 @@ void DeduplicationRun::FindDuplicates(const RunInputs& inputs) {
                    [&] { throw app::FollowUp(QStringLiteral("Object variable not set")); });
         return;
     }
-    SearchChoices choices{inputs.keep, 0, {}};
+    SearchChoices choices{inputs.keep, false, 0, {}};
     const bool namedByKey = survey_ && NamingColumn(*survey_).has_value();
     if (report_) {
         choices.onRemoval = [&](const Removal& removal) { report_->Write(removal, namedByKey); };

@@ -80,7 +80,7 @@ LookOutcome DryRun::Look(const RunInputs& inputs, size_t largestGroups) {
 
     reading = true;
     outcome.namedByKey = NamingColumn(*survey).has_value();
-    SearchChoices choices{inputs.keep, largestGroups, {}};
+    SearchChoices choices{inputs.keep, true, largestGroups, {}};
     if (report_) {
         choices.onRemoval = [&](const Removal& removal) {
             report_->Write(removal, outcome.namedByKey);

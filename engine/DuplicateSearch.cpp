@@ -29,6 +29,18 @@ auto DuplicateSearch::Reading(Body&& body) {
     };
 }
 
+namespace {
+
+// Why the search found nothing, as its failure says it: nothing was deleted, or, for a look,
+// nothing is known.
+QString Doubt(const SearchChoices& choices, const QString& why) {
+    return choices.look ? QStringLiteral("The duplicates are not known: ") + why + u'.'
+                        : QStringLiteral("No rows were deleted: ") + why +
+                              QStringLiteral(". The new table is a full copy.");
+}
+
+}  // namespace
+
 KeyRows& DuplicateSearch::Rows() const {
     if (!rows_) throw app::FollowUp(QString::fromUtf16(db::kObjectClosedText));
     return *rows_;
@@ -56,16 +68,15 @@ DuplicateSearch::Found DuplicateSearch::Search(const OpenRows& open, int64_t exp
     proc_.Step(run_line::kFindDuplicates, [&] {
         if (readingFailed_) {
             if (!rows_) return;  // the key query's own failure is reported already
-            throw app::FollowUp(
-                QStringLiteral("No rows were deleted: not every key could be read, so the "
-                               "duplicates are not known for certain. The new table is a full "
-                               "copy."));
+            throw app::FollowUp(Doubt(choices, QStringLiteral("not every key could be read, so "
+                                                              "the duplicates are not known for "
+                                                              "certain")));
         }
         if (expectedRows != kRowsUnknown && found.rowsRead != expectedRows) {
-            throw app::Failure(QStringLiteral("No rows were deleted: the key query read %1 rows, "
-                                              "but the copy made %2. The new table is a full copy.")
-                                   .arg(found.rowsRead)
-                                   .arg(expectedRows));
+            throw app::Failure(Doubt(choices, QStringLiteral("the key query read %1 rows, but "
+                                                             "the copy made %2")
+                                                  .arg(found.rowsRead)
+                                                  .arg(expectedRows)));
         }
         if (screen_.AnyRepeated()) FindDuplicatePositions(found, choices);
         found.complete = true;
@@ -130,11 +141,10 @@ void DuplicateSearch::FindDuplicatePositions(Found& found, const SearchChoices& 
     try {
         NumberGroups(found, choices);
         if (detector_.RowCount() != found.rowsRead) {
-            throw app::Failure(QStringLiteral("No rows were deleted: the keys read %1 rows the "
-                                              "second time and %2 the first. The new table is a "
-                                              "full copy.")
-                                   .arg(detector_.RowCount())
-                                   .arg(found.rowsRead));
+            throw app::Failure(Doubt(choices, QStringLiteral("the keys read %1 rows the second "
+                                                             "time and %2 the first")
+                                                  .arg(detector_.RowCount())
+                                                  .arg(found.rowsRead)));
         }
         if (choices.keep == KeepRow::Last) KeepLastRows(found);
         LargestGroups(found, choices);
@@ -143,18 +153,18 @@ void DuplicateSearch::FindDuplicatePositions(Found& found, const SearchChoices& 
         throw;
     } catch (const std::exception&) {
         ids.clear();
-        throw app::Failure(QStringLiteral("No rows were deleted: the keys could not be compared "
-                                          "(%1). The new table is a full copy.")
-                               .arg(app::DescribeFailure(std::current_exception())));
+        throw app::Failure(
+            Doubt(choices, QStringLiteral("the keys could not be compared (%1)")
+                               .arg(app::DescribeFailure(std::current_exception()))));
     }
     if (!labelled_ || !choices.onRemoval) return;
     try {
         ReportRemovals(choices);
     } catch (const std::exception&) {
         ids.clear();
-        throw app::Failure(QStringLiteral("No rows were deleted: the report of the rows that go "
-                                          "could not be written (%1).")
-                               .arg(app::DescribeFailure(std::current_exception())));
+        throw app::Failure(Doubt(
+            choices, QStringLiteral("the report of the rows that go could not be written (%1)")
+                         .arg(app::DescribeFailure(std::current_exception()))));
     }
 }
 

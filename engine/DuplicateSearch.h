@@ -32,6 +32,8 @@ struct Removal {
 };
 struct SearchChoices {
     KeepRow keep = KeepRow::First;
+    // The search serves a look (DryRun), which deletes nothing: its failures say so.
+    bool look = false;
     size_t largestGroups = 0;
     // Called for every row that goes, in the order read, once the search knows them all, when
     // the rows are read with labels. May throw: the search then finds nothing.

@@ -120,7 +120,7 @@ TEST(DuplicateSearch, KeepsTheFirstOrTheLastRowAndReportsEachRowThatGoes) {
         }
         std::vector<std::pair<uint64_t, uint64_t>> reported;
         engine::SearchChoices choices{
-            keep, 2, [&](const engine::Removal& removal) {
+            keep, false, 2, [&](const engine::Removal& removal) {
                 const auto kept = engine::row_label::Fields(removal.keptLabel);
                 const auto gone = engine::row_label::Fields(removal.removedLabel);
                 ASSERT_EQ(kept.size(), 1u);
