@@ -7,7 +7,9 @@
 //
 // Without --delete-batches: one row of the run table, each figure the median of the repeats: the
 // run's steps, both plans' times and peak resident memory, and whether each plan kept exactly the
-// rows of the ROW_NUMBER way. With it: one row per batch size, the deletes alone (median of the
+// rows of the ROW_NUMBER way; then the dry run (its time against the ROW_NUMBER statement's, its
+// peak memory, whether it counted the rows the run removed) and the fast plan with --compare
+// collation and with --keep last, each against the ROW_NUMBER way of the same choice. With it: one row per batch size, the deletes alone (median of the
 // repeats).
 // --key-reading appends to FILE a row of the key reading taken apart and of the detection
 // against the quadratic scan (measured once).
@@ -64,6 +66,7 @@ struct BenchShape {
     QStringList keys;  // the key columns
     QString columns;   // every column, for the ROW_NUMBER way's new table
     bool ignoreWay;    // also measure ALTER IGNORE, which needs a UNIQUE on the keys
+    bool choices;      // also measure --compare collation, --keep last and --dry-run
 };
 
 // The argument that asks tarnwick-dedupe for its fast plan. TARNWICK_BENCH_FAST_ARGUMENT set to
@@ -89,7 +92,8 @@ Figures MeasureOnce(db::Connection& connection, const db::ConnectionSettings& se
     const QString& table = shape.table;
     const QString run = table + "_run", fast = table + "_fast", sql = table + "_sql",
                   copy = table + (shape.ignoreWay ? "_ignore" : "_copy");
-    DropTables(connection, {run, fast, sql, copy});
+    const QString collated = table + "_coll", last = table + "_last", sqlLast = table + "_sqllast";
+    DropTables(connection, {run, fast, sql, copy, collated, last, sqlLast});
 
     // MariaDB's own way starts from the plain copy: the copy, then ALTER IGNORE on it. Without
     // that way the copy is timed alone and dropped at once.
@@ -133,6 +137,30 @@ Figures MeasureOnce(db::Connection& connection, const db::ConnectionSettings& se
     const QString fastKept = fastTool.exitCode == 0 ? Fingerprint(connection, fast) : QString();
     DropTables(connection, {fast});
 
+    // The choices, each with the fast plan: comparing by the columns' collation, keeping the last
+    // row; and the dry run, which reads the chosen table's keys and changes nothing.
+    QString collatedKept, lastKept;
+    if (shape.choices) {
+        const auto fastWith = [&](const QString& into, const QStringList& choice, QString& kept,
+                                  const char* name) {
+            const DedupeFigures tool = RunDedupe(
+                dedupe, arguments + QStringList{"--into", into, "--fast"} + choice);
+            if (tool.exitCode != 0) problems << Failure(name, tool);
+            figures[name] = tool.seconds;
+            kept = tool.exitCode == 0 ? Fingerprint(connection, into) : QString();
+            DropTables(connection, {into});
+        };
+        fastWith(collated, {"--compare", "collation"}, collatedKept, "coll fast");
+        fastWith(last, {"--keep", "last"}, lastKept, "last fast");
+        const DedupeFigures look = RunDedupe(dedupe, arguments + QStringList{"--dry-run"});
+        if (look.exitCode != 0) problems << Failure("tarnwick-dedupe --dry-run", look);
+        figures["dry"] = look.seconds;
+        figures["dry peak"] = look.peakMegabytes;
+        // "dry run in S s: D of N rows of `T` would go; ..."
+        if (look.summary.section(u':', 1).section(u' ', 1, 1).toLong() != tool.removed)
+            problems << "dry";
+    }
+
     // The server's default max_sort_length (1024) sorts on the first 1024 bytes of a value only,
     // and the ROW_NUMBER way would then split or merge groups of long keys that differ later.
     connection.Execute("SET SESSION max_sort_length = 8388608;");
@@ -144,6 +172,20 @@ Figures MeasureOnce(db::Connection& connection, const db::ConnectionSettings& se
     });
 
     const QString expected = Fingerprint(connection, sql);
+    if (shape.choices) {
+        figures["sql last"] = Timed([&] {
+            connection.Execute("CREATE TABLE `" + sqlLast + "` AS SELECT " + shape.columns +
+                               " FROM (SELECT *, ROW_NUMBER() OVER (PARTITION BY " + keys +
+                               " ORDER BY id DESC) AS rn FROM `" + table +
+                               "`) numbered WHERE rn = 1;");
+        });
+        // The server's PARTITION BY compares by the columns' collation, as --compare collation
+        // does; the table has no values that differ in letter case or trailing blanks only, so
+        // the exact plans keep the same rows.
+        if (collatedKept != expected) problems << "choices";
+        if (lastKept != Fingerprint(connection, sqlLast)) problems << "choices";
+        DropTables(connection, {sqlLast});
+    }
     if (runKept != expected) problems << "run";
     if (fastKept != expected) problems << "fast";
     if (shape.ignoreWay && Fingerprint(connection, copy) != expected) problems << "ignore";
@@ -174,7 +216,8 @@ QString Kept(const QStringList& problems, const QString& plan) {
 // The problems that have no column of their own, such as a failed run, to standard error.
 void ReportOtherProblems(const QStringList& problems) {
     for (const QString& problem : problems) {
-        if (problem != "run" && problem != "fast" && problem != "ignore")
+        if (problem != "run" && problem != "fast" && problem != "ignore" && problem != "dry" &&
+            problem != "choices")
             std::fprintf(stderr, "%s\n", problem.toUtf8().constData());
     }
 }
@@ -201,6 +244,10 @@ void PrintRunRow(RunMeasurements& runs, long rows, double keysMegabytes) {
     cells << Fixed(m("keys+detect") / m("plain copy"), 2)
           << Fixed(m("deletes") / m("plain copy"), 2) << Fixed(m("peak keys"), 0)
           << Fixed(keysMegabytes, 1) << Fixed(2 * keysMegabytes + 30, 0) << Kept(problems, "run");
+    cells << Fixed(m("dry")) << Fixed(m("dry") / m("sql"), 2) << Fixed(m("dry peak"), 0)
+          << (problems.contains("dry") ? "DIFFERENT COUNT" : "same count")
+          << Fixed(m("coll fast") / m("sql"), 2) << Fixed(m("last fast") / m("sql last"), 2)
+          << Kept(problems, "choices");
     PrintRow(cells);
     ReportOtherProblems(problems);
 }
@@ -257,10 +304,12 @@ int main(int argc, char** argv) {
     const BenchShape shape = wide ? BenchShape{"wide_" + QString::number(rows),
                                                {"name", "body"},
                                                "id, name, body, amount",
+                                               false,
                                                false}
                                   : BenchShape{"bench_" + QString::number(rows),
                                                {"name", "city"},
                                                "id, name, city, amount, note",
+                                               true,
                                                true};
 
     try {
