@@ -127,7 +127,7 @@ size_t KeyCursor::RowBytes() const {
     return bytes;
 }
 
-bool KeyCursor::AppendValue(int column, std::string& out) const {
+bool KeyCursor::AppendValue(int column, std::string& out, Bytes bytes) const {
     RequireColumn(column);
     size_t length = 0;
     const char* value = result_.ValueBytes(column, length);
@@ -146,7 +146,11 @@ bool KeyCursor::AppendValue(int column, std::string& out) const {
             AppendDouble(Load<double>(value), out);
             break;
         case Form::Bytes:
-            AppendHex(value, length, out);
+            if (bytes == Bytes::Raw) {
+                out.append(value, length);
+            } else {
+                AppendHex(value, length, out);
+            }
             break;
         case Form::Text:
             out.append(value, length);

@@ -45,9 +45,12 @@ class KeyCursor {
     // Moves to the next row; false once past the last row.
     bool Fetch() { return result_.Fetch(); }
 
+    // How a value of bytes is appended: as its text form ("0x" and hexadecimal digits), or as the
+    // bytes themselves, half as long, for a key that is only compared.
+    enum class Bytes { AsText, Raw };
     // Appends the text form of the column's value in the current row to `out` and returns true,
     // or returns false for NULL (and appends nothing).
-    bool AppendValue(int column, std::string& out) const;
+    bool AppendValue(int column, std::string& out, Bytes bytes = Bytes::AsText) const;
     // The value of a column of unsigned integers in the current row. Throws DbError for NULL or a
     // column of another type.
     uint64_t UnsignedValue(int column) const;

@@ -23,7 +23,8 @@ class KeyRows {
     virtual uint64_t Id() const = 0;
     virtual bool IdsSigned() const = 0;
     // Appends the exact text of the current row's field `field` (from 0: the key fields, then the
-    // label fields) to `out` and returns true, or returns false for NULL (and appends nothing).
+    // label fields) to `out` and returns true (a key field of bytes as the bytes themselves, which
+    // compare as exactly as their text), or returns false for NULL (and appends nothing).
     // Throws when it cannot be read.
     virtual bool AppendField(int field, std::string& out) const = 0;
 };

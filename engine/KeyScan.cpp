@@ -17,7 +17,9 @@ bool KeyScan::Fetch() {
 }
 
 bool KeyScan::AppendField(int field, std::string& out) const {
-    return cursor_.AppendValue(field, out);
+    return cursor_.AppendValue(
+        field, out,
+        field < KeyFieldCount() ? db::KeyCursor::Bytes::Raw : db::KeyCursor::Bytes::AsText);
 }
 
 }  // namespace tarnwick::engine

@@ -84,7 +84,10 @@ const db::KeyCursor& KeySlices::Row() const {
 }
 
 bool KeySlices::AppendField(int field, std::string& out) const {
-    return Row().AppendValue(field + 1, out);  // column 0 is the row id
+    // Column 0 is the row id.
+    return Row().AppendValue(
+        field + 1, out,
+        field < KeyFieldCount() ? db::KeyCursor::Bytes::Raw : db::KeyCursor::Bytes::AsText);
 }
 
 }  // namespace tarnwick::engine
