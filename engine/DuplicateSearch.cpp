@@ -179,7 +179,8 @@ void DuplicateSearch::NumberGroups(Found& found, const SearchChoices& choices) {
     tallies_.clear();
     repeatedGroups_.clear();
     const bool keepFirst = choices.keep == KeepRow::First;
-    const bool listGroups = !keepFirst || labelled_;
+    // Keeping the last row, and a report, read the spool again by group.
+    const bool listGroups = !keepFirst || (labelled_ && choices.onRemoval);
     spool_->Rewind();
     KeySpool::Record record;
     while (spool_->Next(record)) {
@@ -225,31 +226,42 @@ void DuplicateSearch::KeepLastRows(Found& found) {
 
 void DuplicateSearch::LargestGroups(Found& found, const SearchChoices& choices) {
     std::vector<uint32_t> largest;
-    for (uint32_t group = 0; group < tallies_.size(); ++group) {
-        if (tallies_[group].rows > 1) largest.push_back(group);
+    if (choices.largestGroups > 0) {
+        for (uint32_t group = 0; group < tallies_.size(); ++group) {
+            if (tallies_[group].rows > 1) largest.push_back(group);
+        }
+        const size_t shown = std::min(largest.size(), choices.largestGroups);
+        // The most rows first; of equal sizes, the group that came first.
+        std::partial_sort(largest.begin(), largest.begin() + static_cast<ptrdiff_t>(shown),
+                          largest.end(), [&](uint32_t a, uint32_t b) {
+                              return tallies_[a].rows != tallies_[b].rows
+                                         ? tallies_[a].rows > tallies_[b].rows
+                                         : a < b;
+                          });
+        largest.resize(shown);
     }
-    const size_t shown = std::min(largest.size(), choices.largestGroups);
-    // The most rows first; of equal sizes, the group that came first.
-    std::partial_sort(largest.begin(), largest.begin() + static_cast<ptrdiff_t>(shown),
-                      largest.end(), [&](uint32_t a, uint32_t b) {
-                          return tallies_[a].rows != tallies_[b].rows
-                                     ? tallies_[a].rows > tallies_[b].rows
-                                     : a < b;
-                      });
-    largest.resize(shown);
-    if (labelled_) {
-        // The kept rows' labels: of every group for a report, else of the largest.
+    std::vector<std::string> labels(largest.size());
+    if (labelled_ && choices.onRemoval) {
+        // The kept rows' labels of every group, for the report; the largest groups' among them.
         keptLabels_.assign(tallies_.size(), {});
-        std::vector<bool> wanted(tallies_.size(), choices.onRemoval != nullptr);
-        for (const uint32_t group : largest) wanted[group] = true;
         ReadRepeated([&](const KeySpool::Record& record, uint32_t group) {
-            if (wanted[group] && tallies_[group].keptId == record.id)
-                keptLabels_[group].assign(record.label);
+            if (tallies_[group].keptId == record.id) keptLabels_[group].assign(record.label);
         });
+        for (size_t i = 0; i < largest.size(); ++i) labels[i] = keptLabels_[largest[i]];
+    } else if (labelled_ && !largest.empty()) {
+        // Only the largest groups' kept rows, known by their ids.
+        spool_->Rewind();
+        KeySpool::Record record;
+        while (spool_->Next(record)) {
+            YieldNow(yield_);
+            for (size_t i = 0; i < largest.size(); ++i) {
+                if (tallies_[largest[i]].keptId == record.id) labels[i].assign(record.label);
+            }
+        }
     }
-    for (const uint32_t group : largest) {
-        found.largest.push_back({tallies_[group].keptId, tallies_[group].rows,
-                                 labelled_ ? keptLabels_[group] : std::string()});
+    for (size_t i = 0; i < largest.size(); ++i) {
+        const Tally& tally = tallies_[largest[i]];
+        found.largest.push_back({tally.keptId, tally.rows, std::move(labels[i])});
     }
 }
 
