@@ -235,6 +235,33 @@ QString DropRetiredStatement(const QString& retired) {
     return QStringLiteral("DROP TABLE ") + db::QuoteIdentifier(retired) + u';';
 }
 
+QString CreateTableQuery(const QString& table) {
+    return QStringLiteral("SHOW CREATE TABLE ") + db::QuoteIdentifier(table) + u';';
+}
+
+QString LikeStatement(const QString& newTable, const QString& chosenTable) {
+    return QStringLiteral("CREATE TABLE ") + db::QuoteIdentifier(newTable) +
+           QStringLiteral(" LIKE ") + db::QuoteIdentifier(chosenTable) + u';';
+}
+
+QString DropIndexesStatement(const QString& table, const QStringList& indexNames) {
+    QStringList drops;
+    for (const QString& name : indexNames)
+        drops << QStringLiteral("DROP INDEX ") + db::QuoteIdentifier(name);
+    return QStringLiteral("ALTER TABLE ") + db::QuoteIdentifier(table) + u' ' +
+           drops.join(QStringLiteral(", ")) + u';';
+}
+
+QString AddIndexesStatement(const QString& table, const QStringList& definitions,
+                            std::optional<uint64_t> autoIncrement) {
+    QStringList parts;
+    for (const QString& definition : definitions) parts << QStringLiteral("ADD ") + definition;
+    if (autoIncrement)
+        parts << QStringLiteral("AUTO_INCREMENT = ") + QString::number(*autoIncrement);
+    return QStringLiteral("ALTER TABLE ") + db::QuoteIdentifier(table) + u' ' +
+           parts.join(QStringLiteral(", ")) + u';';
+}
+
 QString SnapshotStatement() {
     return QStringLiteral("START TRANSACTION WITH CONSISTENT SNAPSHOT, READ ONLY;");
 }

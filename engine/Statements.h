@@ -102,6 +102,15 @@ QString PrimaryKeyQuery(const QString& table);
 QString RenameStatement(const QString& scratch, const QString& newTable);
 QString SwapStatement(const QString& scratch, const QString& newTable, const QString& retired);
 QString DropRetiredStatement(const QString& retired);
+// A copy of a table's whole definition (TableStructure.h): the definition itself, an empty table
+// made like it, its plain indexes dropped from it and added back (with the AUTO_INCREMENT counter
+// when given) in one statement each.
+QString CreateTableQuery(const QString& table);
+QString LikeStatement(const QString& newTable, const QString& chosenTable);
+QString DropIndexesStatement(const QString& table, const QStringList& indexNames);
+QString AddIndexesStatement(const QString& table, const QStringList& definitions,
+                            std::optional<uint64_t> autoIncrement);
+
 // A look reads the chosen table in one read-only transaction, as of its start, without locks.
 QString SnapshotStatement();
 QString EndSnapshotStatement();
