@@ -36,7 +36,8 @@ QString DedupeUsage() {
         "                       [--password PASS | --password-file FILE]\n"
         "                       --table TABLE --key FIELD [--key FIELD ...] --into NEWTABLE\n"
         "                       [--fast] [--compare exact|collation] [--keep first|last]\n"
-        "                       [--dry-run] [--report FILE] [--progress] [--echo]\n"
+        "                       [--keep-structure] [--dry-run] [--report FILE] [--progress]\n"
+        "                       [--echo]\n"
         "\n"
         "Creates NEWTABLE as a copy of TABLE without the later rows of each group of rows whose\n"
         "key fields are equal; TABLE itself is only read, without locking it (on a server whose\n"
@@ -57,6 +58,13 @@ QString DedupeUsage() {
         "                        does not copy. Otherwise NEWTABLE has the same columns and no\n"
         "                        key, and the space of the column that numbered its rows stays\n"
         "                        in the table until it is next rebuilt (OPTIMIZE TABLE).\n"
+        "  --keep-structure      NEWTABLE gets what CREATE TABLE ... LIKE TABLE gives: the "
+        "primary\n"
+        "                        key, AUTO_INCREMENT (a counter no lower than TABLE's), unique,\n"
+        "                        plain, FULLTEXT and SPATIAL indexes, comments, engine, row\n"
+        "                        format, character set, partitioning, invisible columns; not\n"
+        "                        foreign keys or triggers (the last line counts those). The rows\n"
+        "                        are the same. Not for a view\n"
         "  --compare exact       values are equal when their text is (the default): letter case\n"
         "                        and trailing blanks count\n"
         "  --compare collation   text fields are equal when the server's collation of the column\n"
@@ -167,6 +175,10 @@ DedupeOptions ParseDedupeOptions(int argc, char** argv) {
         }
         if (arg == u"--dry-run") {
             options.inputs.dryRun = true;
+            continue;
+        }
+        if (arg == u"--keep-structure") {
+            options.inputs.keepStructure = true;
             continue;
         }
         if (arg == u"--progress") {

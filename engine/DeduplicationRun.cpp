@@ -42,7 +42,8 @@ ScratchNames NewScratchNames() {
         QStringLiteral("%1").arg(static_cast<qulonglong>(QRandomGenerator::system()->generate64()),
                                  16, 16, QChar(u'0'));
     return {QStringLiteral("tarnwick_scratch_") + suffix,
-            QStringLiteral("tarnwick_retired_") + suffix};
+            QStringLiteral("tarnwick_retired_") + suffix,
+            QStringLiteral("tarnwick_shaped_") + suffix};
 }
 
 DeduplicationRun::DeduplicationRun(app::GuardedProcedure& procedure, YieldCallback yield)
@@ -97,6 +98,11 @@ RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
     if (outcome_.refusal) return outcome_;
     if (!survey_) return Stop(failuresBefore);
 
+    result_ = names.scratch;
+    if (survey_->structure) {
+        outcome_.foreignKeysLeft = survey_->structure->foreignKeys;
+        outcome_.triggersLeft = survey_->triggers;
+    }
     BuildCopy(inputs, names.scratch);
     Begin(RunProgress::Step::ReadingKeys);
     FindDuplicates(scratchInputs);
@@ -105,6 +111,7 @@ RunOutcome DeduplicationRun::Run(const RunInputs& inputs) {
     DeleteDuplicates(scratchInputs);
     Begin(RunProgress::Step::Finishing);
     DropKey(scratchInputs);
+    if (survey_->structure) Shape(inputs, names);
     SwapIn(inputs, names);
     if (opensPreview_) OpenPreview(inputs);
     Conclude(failuresBefore);
@@ -182,6 +189,7 @@ void DeduplicationRun::BuildCopy(const RunInputs& inputs, const QString& scratch
 
 void DeduplicationRun::Copy(const RunInputs& inputs, const QString& scratch) {
     const TableSurvey& survey = *survey_;
+    shapedFromStart_ = survey.structure && inputs.plan == RunPlan::Fast && survey.orderKey;
     QString copy = CopyStatement(scratch, inputs.chosenTable, survey.copyColumns, survey.order);
     idColumn_ = TemporaryColumn();
     if (inputs.plan == RunPlan::Fast) {
@@ -193,6 +201,15 @@ void DeduplicationRun::Copy(const RunInputs& inputs, const QString& scratch) {
             copy = NumberedCopyStatement(scratch, inputs.chosenTable, survey.copyColumns,
                                          survey.order);
         }
+    }
+    // A copy that keeps the structure and the key: an empty table like the chosen one, without
+    // its plain indexes until the rows are final, filled in the key's order.
+    if (shapedFromStart_) {
+        const TableStructure& structure = *survey.structure;
+        Send(LikeStatement(scratch, inputs.chosenTable));
+        if (!structure.plainIndexNames.isEmpty())
+            Send(DropIndexesStatement(scratch, structure.plainIndexNames));
+        copy = FillStatement(scratch, inputs.chosenTable, structure.storedColumns, survey.order);
     }
     const bool lostBefore = outcome_.connectionLost;
     try {
@@ -258,18 +275,17 @@ void DeduplicationRun::SwapIn(const RunInputs& inputs, const ScratchNames& names
     proc_.Step(run_line::kSwap, [&] {
         // Only a complete result replaces anything.
         const Progress& p = progress_;
-        if (!(p.keysTrusted && p.deletesComplete && p.keyDropped)) {
+        if (!(p.keysTrusted && p.deletesComplete && p.keyDropped) ||
+            (survey_->structure && !p.shaped)) {
             throw app::FollowUp(
                 QStringLiteral("Not carried out: the result in %1 is not complete, so %2 was not "
                                "replaced.")
-                    .arg(db::QuoteIdentifier(names.scratch),
-                         db::QuoteIdentifier(inputs.newTableName)));
+                    .arg(db::QuoteIdentifier(result_), db::QuoteIdentifier(inputs.newTableName)));
         }
         const bool lostBefore = outcome_.connectionLost;
         try {
-            Send(survey_->newNameTaken
-                     ? SwapStatement(names.scratch, inputs.newTableName, names.retired)
-                     : RenameStatement(names.scratch, inputs.newTableName));
+            Send(survey_->newNameTaken ? SwapStatement(result_, inputs.newTableName, names.retired)
+                                       : RenameStatement(result_, inputs.newTableName));
         } catch (...) {
             if (outcome_.connectionLost && !lostBefore) outcome_.place = ResultPlace::SwapUnknown;
             throw;
@@ -280,6 +296,91 @@ void DeduplicationRun::SwapIn(const RunInputs& inputs, const ScratchNames& names
             Send(DropRetiredStatement(names.retired));
             outcome_.retiredTable.clear();
         }
+    });
+}
+
+void DeduplicationRun::Shape(const RunInputs& inputs, const ScratchNames& names) {
+    const TableStructure& structure = *survey_->structure;
+    const bool indexes = !structure.plainIndexes.isEmpty() || structure.autoIncrementCounter;
+    const auto requireFinalRows = [&] {
+        if (!progress_.keyDropped) {
+            throw app::FollowUp(QStringLiteral("Not carried out: the rows of %1 are not final.")
+                                    .arg(db::QuoteIdentifier(names.scratch)));
+        }
+    };
+    if (shapedFromStart_) {
+        // The copy was made like the chosen table: only the plain indexes are missing.
+        proc_.Step(run_line::kShapeIndexes, [&] {
+            requireFinalRows();
+            if (indexes) {
+                Send(AddIndexesStatement(names.scratch, structure.plainIndexes,
+                                         structure.autoIncrementCounter));
+            }
+            progress_.shaped = true;
+        });
+        return;
+    }
+    // Otherwise the kept rows go into a table made like the chosen one, which takes the place of
+    // the plain copy. Until that is dropped, a failure leaves the plain copy as the result, and
+    // the shaped table is dropped again.
+    bool made = false, filled = false;
+    const auto dropShapedOnFailure = [&](auto&& step) {
+        return [&, step] {
+            try {
+                step();
+            } catch (...) {
+                const std::exception_ptr failure = std::current_exception();
+                if (!made || outcome_.connectionLost) throw;
+                try {
+                    Send(DropStatement(names.shaped));
+                } catch (...) {
+                    throw app::Failure(
+                        app::DescribeFailure(failure) +
+                        QStringLiteral(" The table %1, made for the result, could not be dropped "
+                                       "again (%2).")
+                            .arg(db::QuoteIdentifier(names.shaped),
+                                 app::DescribeFailure(std::current_exception())));
+                }
+                std::rethrow_exception(failure);
+            }
+        };
+    };
+    proc_.Step(run_line::kShapeCopy, dropShapedOnFailure([&] {
+                   requireFinalRows();
+                   made = true;
+                   Send(LikeStatement(names.shaped, inputs.chosenTable));
+                   if (!structure.plainIndexNames.isEmpty())
+                       Send(DropIndexesStatement(names.shaped, structure.plainIndexNames));
+               }));
+    proc_.Step(run_line::kShapeFill, dropShapedOnFailure([&] {
+                   if (!made) throw app::FollowUp(QStringLiteral("Not carried out."));
+                   const int64_t rows = Send(
+                       FillStatement(names.shaped, names.scratch, structure.storedColumns, {}));
+                   if (rows != outcome_.RowsKept()) {
+                       throw app::Failure(
+                           QStringLiteral("The table made like %1 took %2 rows, but the run kept "
+                                          "%3.")
+                               .arg(db::QuoteIdentifier(inputs.chosenTable))
+                               .arg(rows)
+                               .arg(outcome_.RowsKept()));
+                   }
+                   filled = true;
+               }));
+    bool indexed = false;
+    proc_.Step(run_line::kShapeIndexes, dropShapedOnFailure([&] {
+                   if (!filled) throw app::FollowUp(QStringLiteral("Not carried out."));
+                   if (indexes) {
+                       Send(AddIndexesStatement(names.shaped, structure.plainIndexes,
+                                                structure.autoIncrementCounter));
+                   }
+                   indexed = true;
+               }));
+    proc_.Step(run_line::kDropPlain, [&] {
+        if (!indexed) throw app::FollowUp(QStringLiteral("Not carried out."));
+        Send(DropRetiredStatement(names.scratch));
+        result_ = names.shaped;
+        outcome_.scratchTable = names.shaped;
+        progress_.shaped = true;
     });
 }
 

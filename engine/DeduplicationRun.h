@@ -29,6 +29,8 @@ class RemovalReport;
 struct ScratchNames {
     QString scratch;
     QString retired;
+    QString
+        shaped;  // with keepStructure: the table made like the chosen one, when it is made apart
 };
 ScratchNames NewScratchNames();
 
@@ -93,6 +95,8 @@ class DeduplicationRun {
         bool keysTrusted = false;     // every key was read, and as many as rows were copied
         bool deletesComplete = true;  // every delete sent removed exactly the rows it named
         bool keyDropped = false;      // the temporary column is gone, the rows left as counted
+        bool shaped = false;          // with keepStructure: the result has the chosen table's
+                                      // definition
         bool swapped = false;         // the new name holds the result
     };
 
@@ -103,6 +107,8 @@ class DeduplicationRun {
     void FindDuplicates(const RunInputs& inputs);
     void DeleteDuplicates(const RunInputs& inputs);
     void DropKey(const RunInputs& inputs);
+    // With keepStructure: gives the result the chosen table's definition (lines 192 to 198).
+    void Shape(const RunInputs& inputs, const ScratchNames& names);
     void SwapIn(const RunInputs& inputs, const ScratchNames& names);
     void OpenPreview(const RunInputs& inputs);
     void Conclude(int failuresBefore);
@@ -130,6 +136,9 @@ class DeduplicationRun {
     bool signedIds_ = false;
     bool opensPreview_ = true;
     RemovalReport* report_ = nullptr;
+    // The table that holds the result: the scratch table, or the shaped one once it took over.
+    QString result_;
+    bool shapedFromStart_ = false;  // the copy was made like the chosen table (keepStructure)
     ProgressCallback onProgress_;
     RunProgress progressLine_;
     int64_t sliceBytes_;  // KeySlices' own unless a test sets them

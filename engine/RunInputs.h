@@ -48,6 +48,9 @@ struct RunInputs {
     KeepRow keep = KeepRow::First;
     // Only a look: nothing is written (DryRun).
     bool dryRun = false;
+    // The new table gets the chosen table's whole definition, as CREATE TABLE ... LIKE gives it
+    // (its keys, AUTO_INCREMENT, indexes, comments, engine, partitioning), not only its columns.
+    bool keepStructure = false;
 };
 
 // Where the run's work is when it ends, as far as the run knows.
@@ -73,6 +76,9 @@ struct RunOutcome {
     int64_t rowsRead = 0;           // rows of the key query
     int64_t duplicatesFound = 0;    // rows whose key repeats an earlier row's
     int64_t duplicatesRemoved = 0;  // rows the server reported removed by the deletes
+    // With keepStructure: what the new table does not get of the chosen table's.
+    int foreignKeysLeft = 0;
+    int triggersLeft = 0;
 
     int firstFailedLine = 0;  // the line of the run's first failing step; 0 when none failed
     // A step failed before anything changed (the connection, the session, the survey): it was

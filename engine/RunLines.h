@@ -45,12 +45,17 @@ inline constexpr int kRestore = 184;         // the result page only
 inline constexpr int kDefaultPointer = 186;  // the result page only
 inline constexpr int kSnapshot = 188;        // a look (tarnwick-dedupe --dry-run) only
 inline constexpr int kEndSnapshot = 190;     // a look only
+inline constexpr int kShapeCopy = 192;       // --keep-structure only
+inline constexpr int kShapeFill = 194;
+inline constexpr int kShapeIndexes = 196;
+inline constexpr int kDropPlain = 198;
 }  // namespace run_line
 
 // Which runs take a step: both programs' runs, only the result page's Finish, or only a look
 // (tarnwick-dedupe --dry-run), which also takes the steps of opening the connection, setting up the
 // session, the survey and the key reading.
-enum class LineOf { Both, Window, Look };
+// A run of tarnwick-dedupe --keep-structure takes its own steps before the swap (176).
+enum class LineOf { Both, Window, Look, KeepStructure };
 
 struct RunLineText {
     int line;
@@ -108,6 +113,13 @@ inline constexpr RunLineText kRunLineTexts[] = {
      "start a read-only transaction that reads the chosen table as of one moment, without locks",
      LineOf::Look},
     {run_line::kEndSnapshot, "end the read-only transaction", LineOf::Look},
+    {run_line::kShapeCopy, "make an empty table like the chosen one, without its plain indexes",
+     LineOf::KeepStructure},
+    {run_line::kShapeFill, "fill it with the kept rows and check their number",
+     LineOf::KeepStructure},
+    {run_line::kShapeIndexes, "add the plain indexes and the AUTO_INCREMENT counter",
+     LineOf::KeepStructure},
+    {run_line::kDropPlain, "drop the plain copy", LineOf::KeepStructure},
 };
 
 // What the step of `line` does, or nothing for a line the run does not have.

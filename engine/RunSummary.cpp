@@ -1,5 +1,7 @@
 #include "engine/RunSummary.h"
 
+#include <QStringList>
+
 #include "db/Identifier.h"
 #include "engine/DryRun.h"
 #include "engine/RowLabel.h"
@@ -129,10 +131,26 @@ QString RunSummary(const RunInputs& inputs, const RunOutcome& outcome, double se
     const QString time = QString::number(seconds, 'f', 3);
     if (outcome.Refused()) return QStringLiteral("refused in %1 s: nothing was changed").arg(time);
     if (outcome.Succeeded()) {
-        return QStringLiteral("kept %1 of %2 rows in %3 (%4 removed) in %5 s")
-            .arg(outcome.RowsKept())
-            .arg(outcome.rowsCopied)
-            .arg(Quoted(inputs.newTableName), Duplicates(outcome.duplicatesRemoved), time);
+        QString line =
+            QStringLiteral("kept %1 of %2 rows in %3 (%4 removed) in %5 s")
+                .arg(outcome.RowsKept())
+                .arg(outcome.rowsCopied)
+                .arg(Quoted(inputs.newTableName), Duplicates(outcome.duplicatesRemoved), time);
+        // What a kept structure leaves out.
+        QStringList left;
+        if (outcome.foreignKeysLeft > 0) {
+            left << QStringLiteral("%1 foreign key%2")
+                        .arg(outcome.foreignKeysLeft)
+                        .arg(outcome.foreignKeysLeft == 1 ? "" : "s");
+        }
+        if (outcome.triggersLeft > 0) {
+            left << QStringLiteral("%1 trigger%2")
+                        .arg(outcome.triggersLeft)
+                        .arg(outcome.triggersLeft == 1 ? "" : "s");
+        }
+        if (!left.isEmpty())
+            line += QStringLiteral("; not copied: ") + left.join(QStringLiteral(", "));
+        return line;
     }
     return QStringLiteral("failed at line %1 in %2 s: %3; %4 was only read")
         .arg(outcome.firstFailedLine)

@@ -262,6 +262,21 @@ QString AddIndexesStatement(const QString& table, const QStringList& definitions
            parts.join(QStringLiteral(", ")) + u';';
 }
 
+QString FillStatement(const QString& table, const QString& from, const QStringList& columns,
+                      const TableOrder& order) {
+    const QString list = u'(' + SelectList(columns) + u')';
+    return QStringLiteral("INSERT INTO ") + db::QuoteIdentifier(table) + u' ' + list +
+           QStringLiteral(" SELECT ") + SelectList(columns) + QStringLiteral(" FROM ") +
+           db::QuoteIdentifier(from) + OrderBy(order) + u';';
+}
+
+QString TriggerCountQuery(const QString& table) {
+    return QStringLiteral(
+               "SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE EVENT_OBJECT_SCHEMA = "
+               "DATABASE() AND EVENT_OBJECT_TABLE = ") +
+           db::QuoteText(table) + u';';
+}
+
 QString SnapshotStatement() {
     return QStringLiteral("START TRANSACTION WITH CONSISTENT SNAPSHOT, READ ONLY;");
 }

@@ -111,6 +111,12 @@ QString DropIndexesStatement(const QString& table, const QStringList& indexNames
 QString AddIndexesStatement(const QString& table, const QStringList& definitions,
                             std::optional<uint64_t> autoIncrement);
 
+// Fills a table made LIKE the chosen one: the columns that take values, from `from`, in `order`;
+// and the number of the table's triggers.
+QString FillStatement(const QString& table, const QString& from, const QStringList& columns,
+                      const TableOrder& order);
+QString TriggerCountQuery(const QString& table);
+
 // A look reads the chosen table in one read-only transaction, as of its start, without locks.
 QString SnapshotStatement();
 QString EndSnapshotStatement();

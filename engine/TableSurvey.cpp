@@ -325,6 +325,13 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
         return survey;
     }
 
+    if (inputs.keepStructure && *chosenType != u"BASE TABLE") {
+        survey.refusal = QStringLiteral(
+                             "\"%1\" is a view, which has no keys or indexes of its own to keep; "
+                             "leave out --keep-structure to copy its rows.")
+                             .arg(inputs.chosenTable);
+        return survey;
+    }
     if (*chosenType == u"BASE TABLE") {
         survey.order = PrimaryKeyOrder(connection, inputs.chosenTable);
         if (inputs.plan == RunPlan::Fast || inputs.dryRun)
@@ -333,6 +340,20 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
     if (keyRefusal && !survey.orderKey) {
         survey.refusal = keyRefusal;
         return survey;
+    }
+    if (inputs.keepStructure) {
+        db::Cursor definition = connection.OpenCursor(CreateTableQuery(inputs.chosenTable));
+        if (definition.Fetch())
+            survey.structure = ParseTableStructure(db::NullToDefault(definition.Read(1), {}));
+        db::Cursor triggers = connection.OpenCursor(TriggerCountQuery(inputs.chosenTable));
+        if (triggers.Fetch()) survey.triggers = db::NullToDefault(triggers.Read(0), {}).toInt();
+        if (!survey.structure || survey.structure->storedColumns.isEmpty()) {
+            survey.refusal = QStringLiteral(
+                                 "The definition of \"%1\" could not be read, so it "
+                                 "cannot be kept.")
+                                 .arg(inputs.chosenTable);
+            return survey;
+        }
     }
     if (*chosenType == u"VIEW" && survey.newNameTaken) {
         // Only a table that the result replaces can change what the view shows.

@@ -7,6 +7,7 @@
 #include "engine/RunInputs.h"
 #include "engine/Statements.h"
 #include "engine/TableOrder.h"
+#include "engine/TableStructure.h"
 
 namespace tarnwick::db {
 class Connection;
@@ -35,6 +36,10 @@ struct TableSurvey {
     // column of whole numbers, declared ascending. Empty otherwise: the fast plan then numbers the
     // copied rows as it makes them.
     std::optional<QString> orderKey;
+    // With keepStructure: the chosen table's definition, and how many triggers it has (which the
+    // new table does not get).
+    std::optional<TableStructure> structure;
+    int triggers = 0;
     // Why the run must not start, in words for the user: the server requires a primary key on
     // every table (unless the fast plan keeps the chosen table's key); the new name names a view,
     // or a table that the chosen view reads from (directly or through other views), which replacing

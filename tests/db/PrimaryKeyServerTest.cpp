@@ -94,6 +94,12 @@ TEST(PrimaryKeyServer, TheFastPlanRunsWhereItKeepsTheChosenTablesKey) {
     EXPECT_FALSE(run.outcome.Refused());
     EXPECT_TRUE(run.reports.isEmpty()) << run.reports.join("\n").toStdString();
     EXPECT_EQ(TestServer::Rows(db, "SELECT id FROM t2 ORDER BY id;"), (QStringList{"1", "3"}));
+    // So does a copy made like the chosen table, which has its key from the start.
+    const RecordedRun like =
+        RunDedupe(db, "t", {"k"}, "t3", {}, {engine::RunPlan::Fast, 0, 0, true});
+    EXPECT_TRUE(like.reports.isEmpty()) << like.reports.join("\n").toStdString();
+    EXPECT_EQ(like.statements.filter(" LIKE `t`;").size(), 1);
+    EXPECT_EQ(TestServer::Rows(db, "SELECT id FROM t3 ORDER BY id;"), (QStringList{"1", "3"}));
 
     TestServer::Run(db.database, {"CREATE TABLE c (a INT, b INT, k INT, PRIMARY KEY (a, b));",
                                   "INSERT INTO c VALUES (1, 1, 1), (1, 2, 1);"});

@@ -28,6 +28,7 @@ struct RunTuning {
     engine::RunPlan plan = engine::RunPlan::Wizard;
     int64_t sliceBytes = 0;
     int64_t firstSliceRows = 0;
+    bool keepStructure = false;
 };
 
 inline RecordedRun RunDedupe(const db::ConnectionSettings& settings, const QString& table,
@@ -40,7 +41,9 @@ inline RecordedRun RunDedupe(const db::ConnectionSettings& settings, const QStri
     app::GuardedProcedure proc("Form4.PushButton4_Click");
     engine::DeduplicationRun run(proc, yield);
     if (tuning.sliceBytes > 0) run.SetSliceSize(tuning.sliceBytes, tuning.firstSliceRows);
-    recorded.outcome = run.Run({settings, table, keys, newTable, tuning.plan});
+    engine::RunInputs inputs{settings, table, keys, newTable, tuning.plan};
+    inputs.keepStructure = tuning.keepStructure;
+    recorded.outcome = run.Run(inputs);
     for (const auto& box : boxes.boxes) {
         recorded.reports << box.text;
         const qsizetype at = box.text.indexOf("at line ");

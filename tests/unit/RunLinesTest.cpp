@@ -25,7 +25,9 @@ TEST(RunLines, TheDocumentedListIsTheCodesList) {
                         .arg(QString::fromUtf8(entry.text),
                              entry.where == engine::LineOf::Window ? QStringLiteral("window")
                              : entry.where == engine::LineOf::Look ? QStringLiteral("dry run")
-                                                                    : QStringLiteral("both"));
+                             : entry.where == engine::LineOf::KeepStructure
+                                 ? QStringLiteral("keep structure")
+                                 : QStringLiteral("both"));
     }
     EXPECT_EQ(documented, expected);
 }
