@@ -327,9 +327,9 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
 
     if (inputs.keepStructure && *chosenType != u"BASE TABLE") {
         survey.refusal = QStringLiteral(
-                             "\"%1\" is a view, which has no keys or indexes of its own to keep; "
+                             "\"%1\" is a %2, which has no keys or indexes of its own to keep; "
                              "leave out --keep-structure to copy its rows.")
-                             .arg(inputs.chosenTable);
+                             .arg(inputs.chosenTable, chosenType->toLower());
         return survey;
     }
     if (*chosenType == u"BASE TABLE") {

@@ -39,6 +39,7 @@ void CreateTable(db::Connection& connection, const QString& table, long rows) {
         "(k % 100000) / 100, CONCAT('note for row ', seq) FROM (" +
         RepeatedNumbers(rows) + ") s;");
     connection.Execute("CREATE INDEX name_city ON " + name + " (name, city);");
+    connection.Execute("CREATE INDEX amount ON " + name + " (amount);");
 }
 
 void CreateWideTable(db::Connection& connection, const QString& table, long rows) {

@@ -9,7 +9,9 @@
 // run's steps, both plans' times and peak resident memory, and whether each plan kept exactly the
 // rows of the ROW_NUMBER way; then the dry run (its time against the ROW_NUMBER statement's, its
 // peak memory, whether it counted the rows the run removed) and the fast plan with --compare
-// collation and with --keep last, each against the ROW_NUMBER way of the same choice. With it: one row per batch size, the deletes alone (median of the
+// collation and with --keep last, each against the ROW_NUMBER way of the same choice; and the
+// fast plan with --keep-structure against the same by hand (CREATE TABLE ... LIKE, INSERT of the
+// ROW_NUMBER way's rows), with whether the rows and the definition are the same. With it: one row per batch size, the deletes alone (median of the
 // repeats).
 // --key-reading appends to FILE a row of the key reading taken apart and of the detection
 // against the quadratic scan (measured once).
@@ -21,6 +23,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <cstdio>
 #include <exception>
 #include <map>
@@ -78,6 +81,15 @@ QString FastArgument() {
                : QStringLiteral("--fast");
 }
 
+// A table's definition without its name and its AUTO_INCREMENT counter.
+QString Definition(db::Connection& connection, const QString& table) {
+    db::Cursor cursor = connection.OpenCursor("SHOW CREATE TABLE `" + table + "`;");
+    QString text = cursor.Fetch() ? db::NullToDefault(cursor.Read(1), {}) : QString();
+    text.replace("CREATE TABLE `" + table + "`", "CREATE TABLE");
+    text.remove(QRegularExpression(" AUTO_INCREMENT=\\d+"));
+    return text;
+}
+
 // The line that tells of a failed run of the tool.
 QString Failure(const QString& what, const DedupeFigures& tool) {
     return QStringLiteral("%1 failed (exit status %2): %3")
@@ -93,7 +105,8 @@ Figures MeasureOnce(db::Connection& connection, const db::ConnectionSettings& se
     const QString run = table + "_run", fast = table + "_fast", sql = table + "_sql",
                   copy = table + (shape.ignoreWay ? "_ignore" : "_copy");
     const QString collated = table + "_coll", last = table + "_last", sqlLast = table + "_sqllast";
-    DropTables(connection, {run, fast, sql, copy, collated, last, sqlLast});
+    const QString keep = table + "_keep", sqlLike = table + "_sqllike";
+    DropTables(connection, {run, fast, sql, copy, collated, last, sqlLast, keep, sqlLike});
 
     // MariaDB's own way starts from the plain copy: the copy, then ALTER IGNORE on it. Without
     // that way the copy is timed alone and dropped at once.
@@ -139,7 +152,7 @@ Figures MeasureOnce(db::Connection& connection, const db::ConnectionSettings& se
 
     // The choices, each with the fast plan: comparing by the columns' collation, keeping the last
     // row; and the dry run, which reads the chosen table's keys and changes nothing.
-    QString collatedKept, lastKept;
+    QString collatedKept, lastKept, keptStructure;
     if (shape.choices) {
         const auto fastWith = [&](const QString& into, const QStringList& choice, QString& kept,
                                   const char* name) {
@@ -152,6 +165,15 @@ Figures MeasureOnce(db::Connection& connection, const db::ConnectionSettings& se
         };
         fastWith(collated, {"--compare", "collation"}, collatedKept, "coll fast");
         fastWith(last, {"--keep", "last"}, lastKept, "last fast");
+        // The whole definition kept: the rows, and the definition but for name and counter.
+        const DedupeFigures keepTool = RunDedupe(
+            dedupe, arguments + QStringList{"--into", keep, "--fast", "--keep-structure"});
+        if (keepTool.exitCode != 0) problems << Failure("--keep-structure", keepTool);
+        figures["keep"] = keepTool.seconds;
+        if (keepTool.exitCode != 0 || Definition(connection, keep) != Definition(connection, table))
+            problems << "keep definition";
+        keptStructure = keepTool.exitCode == 0 ? Fingerprint(connection, keep) : QString();
+        DropTables(connection, {keep});
         const DedupeFigures look = RunDedupe(dedupe, arguments + QStringList{"--dry-run"});
         if (look.exitCode != 0) problems << Failure("tarnwick-dedupe --dry-run", look);
         figures["dry"] = look.seconds;
@@ -182,6 +204,16 @@ Figures MeasureOnce(db::Connection& connection, const db::ConnectionSettings& se
         // The server's PARTITION BY compares by the columns' collation, as --compare collation
         // does; the table has no values that differ in letter case or trailing blanks only, so
         // the exact plans keep the same rows.
+        // The same by hand, as a person keeps the structure: a table LIKE the chosen one, filled
+        // with the first row of each group.
+        figures["sql like"] = Timed([&] {
+            connection.Execute("CREATE TABLE `" + sqlLike + "` LIKE `" + table + "`;");
+            connection.Execute("INSERT INTO `" + sqlLike + "` SELECT " + shape.columns +
+                               " FROM (SELECT *, ROW_NUMBER() OVER (PARTITION BY " + keys +
+                               " ORDER BY id) AS rn FROM `" + table + "`) numbered WHERE rn = 1;");
+        });
+        if (keptStructure != Fingerprint(connection, sqlLike)) problems << "keep rows";
+        DropTables(connection, {sqlLike});
         if (collatedKept != expected) problems << "choices";
         if (lastKept != Fingerprint(connection, sqlLast)) problems << "choices";
         DropTables(connection, {sqlLast});
@@ -217,7 +249,7 @@ QString Kept(const QStringList& problems, const QString& plan) {
 void ReportOtherProblems(const QStringList& problems) {
     for (const QString& problem : problems) {
         if (problem != "run" && problem != "fast" && problem != "ignore" && problem != "dry" &&
-            problem != "choices")
+            problem != "choices" && problem != "keep rows" && problem != "keep definition")
             std::fprintf(stderr, "%s\n", problem.toUtf8().constData());
     }
 }
@@ -247,7 +279,11 @@ void PrintRunRow(RunMeasurements& runs, long rows, double keysMegabytes) {
     cells << Fixed(m("dry")) << Fixed(m("dry") / m("sql"), 2) << Fixed(m("dry peak"), 0)
           << (problems.contains("dry") ? "DIFFERENT COUNT" : "same count")
           << Fixed(m("coll fast") / m("sql"), 2) << Fixed(m("last fast") / m("sql last"), 2)
-          << Kept(problems, "choices");
+          << Kept(problems, "choices") << Fixed(m("keep")) << Fixed(m("sql like"))
+          << Fixed(m("keep") / m("sql like"), 2)
+          << (problems.contains("keep rows")         ? "DIFFERENT ROWS"
+              : problems.contains("keep definition") ? "DIFFERENT DEFINITION"
+                                                     : "same rows and definition");
     PrintRow(cells);
     ReportOtherProblems(problems);
 }
