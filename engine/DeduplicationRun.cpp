@@ -210,6 +210,7 @@ void DeduplicationRun::Copy(const RunInputs& inputs, const QString& scratch) {
         if (!structure.plainIndexNames.isEmpty())
             Send(DropIndexesStatement(scratch, structure.plainIndexNames));
         copy = FillStatement(scratch, inputs.chosenTable, structure.storedColumns, survey.order);
+        Send(BulkFillStatement(true));
     }
     const bool lostBefore = outcome_.connectionLost;
     try {
@@ -229,6 +230,7 @@ void DeduplicationRun::Copy(const RunInputs& inputs, const QString& scratch) {
         if (outcome_.connectionLost && !lostBefore) outcome_.place = ResultPlace::ScratchUnknown;
         throw;
     }
+    if (shapedFromStart_) Send(BulkFillStatement(false));
     progress_.copied = true;
     if (inputs.plan == RunPlan::Fast) {
         progress_.numbered = true;

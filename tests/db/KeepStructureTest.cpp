@@ -131,3 +131,9 @@ TEST(KeepStructure, KeepsTheCounterAndRefusesAView) {
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(result.err.contains("\"tv\" is a view")) << result.err.toStdString();
 }
+
+// The copy made like the chosen table reads it as the plain copy does: without locks.
+TEST(KeepStructure, AWriterDuringTheCopyNeitherWaitsNorChangesTheCopy) {
+    tarnwick::test::ExpectAWriterDuringTheCopyNotToWait(TestServer::FreshDatabaseForThisTest(),
+                                                        {"--fast", "--keep-structure"});
+}

@@ -40,7 +40,8 @@ inline QStringList LoginArguments(const db::ConnectionSettings& s) {
 inline QString CopyingSession(const std::shared_ptr<db::Connection>& watcher) {
     const auto rows = db::OpenRowSet(watcher,
                                      "SELECT ID FROM information_schema.PROCESSLIST WHERE DB = "
-                                     "DATABASE() AND INFO LIKE 'CREATE TABLE `tarnwick_scratch_%'");
+                                     "DATABASE() AND (INFO LIKE 'CREATE TABLE `tarnwick_scratch_%' "
+                                     "OR INFO LIKE 'INSERT INTO `tarnwick_scratch_%')");
     return rows->RecordCount() == 0 ? QString() : rows->ValueAt(0, 0).value_or(QString());
 }
 
@@ -69,11 +70,14 @@ inline ToolResult WhileTheCopyWorks(const db::ConnectionSettings& db, const QStr
 }
 
 // While the copy works, updates and inserts rows of the chosen table from another session: those
-// writes must not wait for the copy, and the copy must be the table as it was at one moment.
-inline void ExpectAWriterDuringTheCopyNotToWait(const db::ConnectionSettings& db) {
+// writes must not wait for the copy, and the copy must be the table as it was at one moment. The
+// run takes `options` besides the login.
+inline void ExpectAWriterDuringTheCopyNotToWait(const db::ConnectionSettings& db,
+                                                const QStringList& options = {}) {
     auto writer = db::OpenConnection(db);
     writer->Execute("SET SESSION innodb_lock_wait_timeout = 1;");
-    const ToolResult result = WhileTheCopyWorks(db, LoginArguments(db), [&](QProcess&, auto&) {
+    const ToolResult result = WhileTheCopyWorks(db, LoginArguments(db) + options, [&](QProcess&,
+                                                                                       auto&) {
         // Rows the copy has read already: at REPEATABLE READ it holds a lock on each until it ends.
         writer->Execute("UPDATE big SET amount = -1 WHERE id = 1;");
         writer->Execute("INSERT INTO big VALUES (400001, 'late', 0);");
