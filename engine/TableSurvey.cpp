@@ -108,7 +108,7 @@ namespace {
 // Why the server cannot hold the new table, or nothing: the copy is a table without a primary key
 // (the temporary column that numbers its rows is one only while the run works), which a server
 // that requires a primary key on every table refuses to create.
-std::optional<QString> PrimaryKeyRefusal(const SessionFacts& session) {
+std::optional<QString> PrimaryKeyRefusal(const SessionFacts& session, bool keepStructure) {
     const bool innodb = session.Value(QStringLiteral("default_storage_engine"))
                             .value_or(QStringLiteral("InnoDB"))
                             .compare(u"InnoDB", Qt::CaseInsensitive) == 0;
@@ -120,12 +120,19 @@ std::optional<QString> PrimaryKeyRefusal(const SessionFacts& session) {
     } else {
         return std::nullopt;
     }
+    // With the structure kept, the new table would have the chosen table's key, but the run's
+    // first copy, in which it numbers the rows, would not.
+    const QString copy = keepStructure ? QStringLiteral(
+                                             "the run's first copy of the chosen table's rows, "
+                                             "which numbers them, has no key")
+                                       : QStringLiteral(
+                                             "the new table is a copy of the chosen table's "
+                                             "rows and columns without any key");
     return QStringLiteral(
-               "This server requires a primary key on every table (%1 is ON), and the new table "
-               "is a copy of the chosen table's rows and columns without any key, which the "
+               "This server requires a primary key on every table (%1 is ON), and %2, which the "
                "server refuses to create. Nothing was changed. Ask the server's administrator to "
                "turn %1 off, or use a server without that rule.")
-        .arg(setting);
+        .arg(setting, copy);
 }
 
 }  // namespace
@@ -223,7 +230,7 @@ TableSurvey SurveyTables(db::Connection& connection, const RunInputs& inputs,
     // A look without a new table only reads.
     const bool makesTable = MakesTable(inputs);
     const std::optional<QString> keyRefusal =
-        makesTable ? PrimaryKeyRefusal(session) : std::nullopt;
+        makesTable ? PrimaryKeyRefusal(session, inputs.keepStructure) : std::nullopt;
     // Without the fast plan's use of the chosen table's key, the copy has no key at all.
     if (keyRefusal && inputs.plan != RunPlan::Fast) {
         survey.refusal = keyRefusal;

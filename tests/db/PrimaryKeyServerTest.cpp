@@ -100,6 +100,12 @@ TEST(PrimaryKeyServer, TheFastPlanRunsWhereItKeepsTheChosenTablesKey) {
     EXPECT_TRUE(like.reports.isEmpty()) << like.reports.join("\n").toStdString();
     EXPECT_EQ(like.statements.filter(" LIKE `t`;").size(), 1);
     EXPECT_EQ(TestServer::Rows(db, "SELECT id FROM t3 ORDER BY id;"), (QStringList{"1", "3"}));
+    // Without --fast the run's first copy has no key, even when the result would have one.
+    const RecordedRun plainFirst =
+        RunDedupe(db, "t", {"k"}, "t4", {}, {engine::RunPlan::Wizard, 0, 0, true});
+    ASSERT_TRUE(plainFirst.outcome.Refused());
+    EXPECT_TRUE(plainFirst.outcome.refusal->contains("the run's first copy"))
+        << plainFirst.outcome.refusal->toStdString();
 
     TestServer::Run(db.database, {"CREATE TABLE c (a INT, b INT, k INT, PRIMARY KEY (a, b));",
                                   "INSERT INTO c VALUES (1, 1, 1), (1, 2, 1);"});
