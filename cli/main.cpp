@@ -120,11 +120,12 @@ int main(int argc, char** argv) {
 
     QElapsedTimer timer;
     timer.start();
+    const auto seconds = [&] { return static_cast<double>(timer.nsecsElapsed()) / 1e9; };
     // The status line goes where the report does not.
     FILE* const status = options.ReportToStandardOutput() ? stderr : stdout;
     ReportFile report;
     if (options.report && !report.Open(options)) {
-        Print(status, QStringLiteral("refused in 0.000 s: nothing was changed\n"));
+        Print(status, engine::RefusedSummary(seconds()) + u'\n');
         return 2;
     }
     engine::RemovalReport* const removals = report.report ? &*report.report : nullptr;
@@ -139,7 +140,6 @@ int main(int argc, char** argv) {
     };
     PrintedReports reports(progress);
     app::GuardedProcedure proc(QStringLiteral("Form4.PushButton4_Click"), reports);
-    const auto seconds = [&] { return static_cast<double>(timer.nsecsElapsed()) / 1e9; };
     const auto refused = [&](const std::optional<QString>& refusal) {
         if (refusal) Print(stderr, QStringLiteral("tarnwick-dedupe: ") + *refusal + u'\n');
     };

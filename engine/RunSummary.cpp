@@ -127,9 +127,14 @@ QString WhatIsKnown(const RunInputs& inputs, const RunOutcome& outcome) {
 
 }  // namespace
 
+QString RefusedSummary(double seconds) {
+    return QStringLiteral("refused in %1 s: nothing was changed")
+        .arg(QString::number(seconds, 'f', 3));
+}
+
 QString RunSummary(const RunInputs& inputs, const RunOutcome& outcome, double seconds) {
     const QString time = QString::number(seconds, 'f', 3);
-    if (outcome.Refused()) return QStringLiteral("refused in %1 s: nothing was changed").arg(time);
+    if (outcome.Refused()) return RefusedSummary(seconds);
     if (outcome.Succeeded()) {
         QString line =
             QStringLiteral("kept %1 of %2 rows in %3 (%4 removed) in %5 s")
@@ -159,7 +164,7 @@ QString RunSummary(const RunInputs& inputs, const RunOutcome& outcome, double se
 
 QString LookSummary(const RunInputs& inputs, const LookOutcome& outcome, double seconds) {
     const QString time = QString::number(seconds, 'f', 3);
-    if (outcome.Refused()) return QStringLiteral("refused in %1 s: nothing was changed").arg(time);
+    if (outcome.Refused()) return RefusedSummary(seconds);
     if (outcome.firstFailedLine != 0 || !outcome.complete) {
         return QStringLiteral("failed at line %1 in %2 s: nothing was changed; %3 was only read")
             .arg(outcome.firstFailedLine)

@@ -11,6 +11,10 @@ struct LookOutcome;
 // A name as the summary shows it: in backticks as a statement names it, control characters escaped.
 QString QuotedForLine(const QString& name);
 
+// The line of a run or a look that was refused before anything changed:
+//   "refused in S s: nothing was changed"
+QString RefusedSummary(double seconds);
+
 // The one line that tells what a run did. When every step succeeded:
 //   "kept K of N rows in `NEWTABLE` (D duplicates removed) in S s"   (K = N - D, the
 //   server's counts; names quoted as statements quote them, control characters escaped)

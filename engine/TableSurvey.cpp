@@ -139,12 +139,17 @@ std::optional<QString> PrimaryKeyRefusal(const SessionFacts& session, bool keepS
 
 namespace {
 
+// A column type's name without its length and attributes: "varchar(9)" and "int(11) unsigned"
+// are "varchar" and "int".
+QString BaseType(const QString& type) {
+    return type.section(u'(', 0, 0).section(u' ', 0, 0).trimmed().toLower();
+}
+
 bool IsIntegerType(const QString& type) {
     static const QStringList kIntegers{QStringLiteral("tinyint"), QStringLiteral("smallint"),
                                        QStringLiteral("mediumint"), QStringLiteral("int"),
                                        QStringLiteral("bigint")};
-    const QString base = type.section(u'(', 0, 0).section(u' ', 0, 0).trimmed().toLower();
-    return kIntegers.contains(base);
+    return kIntegers.contains(BaseType(type));
 }
 
 // A column of text, which has a collation (a binary string's type is BINARY, VARBINARY or BLOB).
@@ -153,7 +158,7 @@ bool IsTextType(const QString& type) {
                                     QStringLiteral("tinytext"),   QStringLiteral("text"),
                                     QStringLiteral("mediumtext"), QStringLiteral("longtext"),
                                     QStringLiteral("enum"),       QStringLiteral("set")};
-    return kTexts.contains(type.section(u'(', 0, 0).section(u' ', 0, 0).trimmed().toLower());
+    return kTexts.contains(BaseType(type));
 }
 
 // The chosen table's primary key, column by column, as declared.

@@ -14,6 +14,7 @@ using namespace tarnwick;
 using test::RecordedRun;
 using test::RunDedupe;
 using test::RunTuning;
+using test::Sorted;
 using test::TestServer;
 
 namespace {
@@ -76,11 +77,6 @@ const Case kCases[] = {
      "(id) PARTITIONS 3;",
      true, "id"},
 };
-
-QStringList Sorted(QStringList rows) {
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
 
 }  // namespace
 

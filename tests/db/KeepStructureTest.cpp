@@ -14,6 +14,7 @@
 
 using tarnwick::test::LoginArguments;
 using tarnwick::test::RunTool;
+using tarnwick::test::Sorted;
 using tarnwick::test::TestServer;
 using tarnwick::test::ToolResult;
 
@@ -35,11 +36,6 @@ QString Definition(const tarnwick::db::ConnectionSettings& db, const QString& ta
     text.remove(QRegularExpression(" AUTO_INCREMENT=\\d+"));
     text.remove(QRegularExpression(",\\n  CONSTRAINT [^\\n]*FOREIGN KEY[^\\n]*"));
     return text;
-}
-
-QStringList Sorted(QStringList rows) {
-    std::sort(rows.begin(), rows.end());
-    return rows;
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 using tarnwick::test::LoginArguments;
 using tarnwick::test::RunTool;
+using tarnwick::test::Sorted;
 using tarnwick::test::TestServer;
 using tarnwick::test::ToolResult;
 
@@ -44,11 +45,6 @@ const Shape kShapes[] = {
 // Values that the comparisons tell apart differently: letter case, trailing blanks, NULL and ''.
 const char* const kTexts[] = {"NULL",   "''",      "'ann'",    "'Ann'",
                               "'Ann '", "'ANN  '", "'Straße'", "'STRASSE'"};
-
-QStringList Sorted(QStringList rows) {
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
 
 struct Choice {
     QStringList keys;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <memory>
 
 #include "db/Connection.h"
@@ -52,5 +53,11 @@ class TestServer {
     static db::ConnectionSettings Account(const QString& name, const QString& database,
                                           std::initializer_list<QString> grants);
 };
+
+// Rows in order, for comparing the rows of two tables as sets.
+inline QStringList Sorted(QStringList rows) {
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
 
 }  // namespace tarnwick::test
