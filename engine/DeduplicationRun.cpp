@@ -387,10 +387,7 @@ void DeduplicationRun::Shape(const RunInputs& inputs, const ScratchNames& names)
 }
 
 void DeduplicationRun::Conclude(int failuresBefore) {
-    const auto& failed = proc_.FailedLines();
-    if (static_cast<int>(failed.size()) > failuresBefore) {
-        outcome_.firstFailedLine = failed[static_cast<size_t>(failuresBefore)];
-    }
+    outcome_.firstFailedLine = proc_.FirstFailedLineAfter(failuresBefore);
     if (progress_.swapped) {
         outcome_.place = ResultPlace::NewTable;
     } else if (outcome_.place == ResultPlace::Nowhere && progress_.copied) {

@@ -41,9 +41,7 @@ LookOutcome DryRun::Look(const RunInputs& inputs, size_t largestGroups) {
     const auto concluded = [&] {
         outcome.stoppedBeforeReading =
             !outcome.refusal && !outcome.complete && outcome.rows == 0 && !reading;
-        const auto& failed = proc_.FailedLines();
-        if (static_cast<int>(failed.size()) > failuresBefore)
-            outcome.firstFailedLine = failed[static_cast<size_t>(failuresBefore)];
+        outcome.firstFailedLine = proc_.FirstFailedLineAfter(failuresBefore);
         return outcome;
     };
     if (auto refusal = RefusalWithoutServer(inputs)) {

@@ -50,6 +50,11 @@ class GuardedProcedure {
     int FailureCount() const { return static_cast<int>(failedLines_.size()); }
     // The line of every failure reported so far, in order.
     const std::vector<int>& FailedLines() const { return failedLines_; }
+    // The line of the first failure after the first `failuresBefore` ones; 0 when there is none.
+    int FirstFailedLineAfter(int failuresBefore) const {
+        return FailureCount() > failuresBefore ? failedLines_[static_cast<size_t>(failuresBefore)]
+                                               : 0;
+    }
 
   private:
     // The condition's answer, or `onFailure` once its failure is reported.
