@@ -36,12 +36,14 @@ inline QStringList LoginArguments(const db::ConnectionSettings& s) {
             s.user,     "--password", s.password, "--database", s.database};
 }
 
-// Whether the run's copy is at work, and the id of its session.
+// Whether the run's copy is at work, and the id of its session. Only a statement that reads the
+// chosen table counts: the `CREATE TABLE ... LIKE` before a fill is over in a moment.
 inline QString CopyingSession(const std::shared_ptr<db::Connection>& watcher) {
     const auto rows = db::OpenRowSet(watcher,
                                      "SELECT ID FROM information_schema.PROCESSLIST WHERE DB = "
                                      "DATABASE() AND (INFO LIKE 'CREATE TABLE `tarnwick_scratch_%' "
-                                     "OR INFO LIKE 'INSERT INTO `tarnwick_scratch_%')");
+                                     "OR INFO LIKE 'INSERT INTO `tarnwick_scratch_%') AND INFO "
+                                     "LIKE '% SELECT %'");
     return rows->RecordCount() == 0 ? QString() : rows->ValueAt(0, 0).value_or(QString());
 }
 
@@ -76,13 +78,14 @@ inline void ExpectAWriterDuringTheCopyNotToWait(const db::ConnectionSettings& db
                                                 const QStringList& options = {}) {
     auto writer = db::OpenConnection(db);
     writer->Execute("SET SESSION innodb_lock_wait_timeout = 1;");
-    const ToolResult result = WhileTheCopyWorks(db, LoginArguments(db) + options, [&](QProcess&,
-                                                                                       auto&) {
-        // Rows the copy has read already: at REPEATABLE READ it holds a lock on each until it ends.
-        writer->Execute("UPDATE big SET amount = -1 WHERE id = 1;");
-        writer->Execute("INSERT INTO big VALUES (400001, 'late', 0);");
-        EXPECT_FALSE(CopyingSession(writer).isEmpty()) << "the writer waited for the copy";
-    });
+    const ToolResult result =
+        WhileTheCopyWorks(db, LoginArguments(db) + options, [&](QProcess&, auto&) {
+            // Rows the copy has read already: at REPEATABLE READ it holds a lock on each until it
+            // ends.
+            writer->Execute("UPDATE big SET amount = -1 WHERE id = 1;");
+            writer->Execute("INSERT INTO big VALUES (400001, 'late', 0);");
+            EXPECT_FALSE(CopyingSession(writer).isEmpty()) << "the writer waited for the copy";
+        });
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     // The copy is the table as it was at one moment: before the update, between the update and
     // the insert, or after both (the copy reads from the moment it reads its first row).
