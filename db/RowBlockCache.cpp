@@ -21,6 +21,11 @@ RowBlockCache::RowBlockCache(int fieldCount, long rowsPerBlock)
 
 RowBlockCache::~RowBlockCache() = default;
 
+void RowBlockCache::Clear() {
+    blocks_.clear();
+    characters_ = 0;
+}
+
 bool RowBlockCache::Contains(const Block& block, long row) {
     return row >= block.first && row < block.first + block.rows;
 }
@@ -30,10 +35,10 @@ bool RowBlockCache::Holds(long row) const {
                        [row](const auto& block) { return Contains(*block, row); });
 }
 
-const RowBlockCache::Block& RowBlockCache::Load(Cursor& cursor, long row) {
+const RowBlockCache::Block& RowBlockCache::Load(Cursor& cursor, long row, long cursorFirst) {
     auto block = std::make_unique<Block>();
-    block->first = row - row % rowsPerBlock_;
-    if (cursor.FetchAt(block->first)) {
+    block->first = std::max(cursorFirst, row - row % rowsPerBlock_);
+    if (cursor.FetchAt(block->first - cursorFirst)) {
         do {
             for (int c = 0; c < fieldCount_; ++c) {
                 block->nulls.push_back(!cursor.ReadInto(c, block->chars));
@@ -55,7 +60,7 @@ const RowBlockCache::Block& RowBlockCache::Load(Cursor& cursor, long row) {
     return *blocks_.back();
 }
 
-const RowBlockCache::Block& RowBlockCache::Use(Cursor& cursor, long row) {
+const RowBlockCache::Block& RowBlockCache::Use(Cursor* cursor, long row, long cursorFirst) {
     if (!blocks_.empty() && Contains(*blocks_.back(), row)) return *blocks_.back();
     for (auto it = blocks_.begin(); it != blocks_.end(); ++it) {
         if (Contains(**it, row)) {
@@ -63,11 +68,12 @@ const RowBlockCache::Block& RowBlockCache::Use(Cursor& cursor, long row) {
             return *blocks_.back();
         }
     }
-    return Load(cursor, row);
+    if (cursor == nullptr) throw DbError(QStringLiteral("Row %1 is not at hand").arg(row));
+    return Load(*cursor, row, cursorFirst);
 }
 
-Value RowBlockCache::ValueAt(Cursor& cursor, long row, int column) {
-    const Block& block = Use(cursor, row);
+Value RowBlockCache::ValueAt(Cursor* cursor, long row, int column, long cursorFirst) {
+    const Block& block = Use(cursor, row, cursorFirst);
     const size_t k = static_cast<size_t>(row - block.first) * static_cast<size_t>(fieldCount_) +
                      static_cast<size_t>(column);
     if (block.nulls[k]) return std::nullopt;

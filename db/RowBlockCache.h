@@ -20,12 +20,16 @@ class RowBlockCache {
     RowBlockCache(int fieldCount, long rowsPerBlock);
     ~RowBlockCache();
 
+    // Lets go of every block.
+    void Clear();
+
     // Whether the block that holds `row` is at hand.
     bool Holds(long row) const;
 
-    // The value of a cell, reading its block from the cursor when it is not at hand. The row must
-    // exist in the cursor's result.
-    Value ValueAt(Cursor& cursor, long row, int column);
+    // The value of a cell, reading its block from the cursor when it is not at hand. The cursor's
+    // first row is row `cursorFirst` (a part of a table); the row must exist in its result. Throws
+    // DbError when the block is not at hand and there is no cursor to read it from.
+    Value ValueAt(Cursor* cursor, long row, int column, long cursorFirst = 0);
 
     // Most blocks and most characters kept at once; a block that is being read is always kept.
     static constexpr size_t kMaxBlocks = 8;
@@ -34,8 +38,9 @@ class RowBlockCache {
   private:
     struct Block;
     static bool Contains(const Block& block, long row);
-    const Block& Use(Cursor& cursor, long row);  // found or loaded, then the most recent
-    const Block& Load(Cursor& cursor, long row);
+    // Found or loaded, then the most recent.
+    const Block& Use(Cursor* cursor, long row, long cursorFirst);
+    const Block& Load(Cursor& cursor, long row, long cursorFirst);
 
     int fieldCount_;
     long rowsPerBlock_;

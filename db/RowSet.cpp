@@ -1,5 +1,7 @@
 #include "db/RowSet.h"
 
+#include <algorithm>
+
 #include "db/Connection.h"
 #include "db/Cursor.h"
 #include "db/DbError.h"
@@ -10,12 +12,6 @@ namespace {
 
 // Rows per block when every value comes by itself (wide columns such as TEXT or BLOB).
 constexpr long kRowsPerBlockOfWideValues = 32;
-
-// Whether the cursor's connection is at work on another statement: its rows must then wait.
-bool AtWork(const Cursor& cursor) {
-    const std::shared_ptr<Connection>& connection = cursor.GetConnection();
-    return connection && connection->Work().AtWork();
-}
 
 }  // namespace
 
@@ -30,6 +26,32 @@ void RowSet::Open(const QString& statement, const std::shared_ptr<Connection>& c
     Take(connection->OpenCursor(statement, Connection::Reading::Positioned));
 }
 
+void RowSet::OpenInParts(TableParts parts, const std::shared_ptr<Connection>& connection) {
+    if (!connection) throw DbError(QStringLiteral("The row set has no connection"));
+    Close();
+    Take(connection->OpenCursor(parts.part(0, kFirstPartRows), Connection::Reading::Positioned));
+    if (!open_) return;
+    connection_ = connection;
+    if (rowCount_ == kFirstPartRows) {
+        try {
+            rowCount_ = parts.rows ? std::max(*parts.rows, rowCount_) : CountRows(parts);
+        } catch (const DbError&) {
+            Close();
+            throw;
+        }
+    }
+    parts_ = std::move(parts);
+}
+
+long RowSet::CountRows(const TableParts& parts) const {
+    Cursor count = connection_->OpenCursor(parts.count);
+    const Value counted = count.Fetch() ? count.Read(0) : std::nullopt;
+    bool isNumber = false;
+    const long rows = counted ? counted->toLong(&isNumber) : 0;
+    if (!isNumber) throw DbError(QStringLiteral("The table's rows could not be counted"));
+    return rows;
+}
+
 void RowSet::Take(Cursor cursor) {
     Close();
     if (cursor.FieldCount() == 0) return;
@@ -38,25 +60,98 @@ void RowSet::Take(Cursor cursor) {
     const long perFetch = owned->RowsPerFetch();
     cache_ = std::make_unique<RowBlockCache>(owned->FieldCount(),
                                              perFetch > 1 ? perFetch : kRowsPerBlockOfWideValues);
+    for (int c = 0; c < owned->FieldCount(); ++c) names_.push_back(owned->FieldName(c));
+    wideValues_ = perFetch <= 1;
     cursor_ = std::move(owned);
+    open_ = true;
     rowCount_ = rows;
+    partFirst_ = 0;
+    partRows_ = rows;
     position_ = 0;
     // The first rows at once: a grid bound now shows them even while its connection goes on to
     // the next statement.
-    if (rowCount_ > 0) cache_->ValueAt(*cursor_, 0, 0);
+    if (rowCount_ > 0) cache_->ValueAt(cursor_.get(), 0, 0);
 }
 
-void RowSet::Close() {
-    cache_.reset();
+void RowSet::ReleaseCursor() {
     // A grid may let go of its rows while their connection works on another statement; the
     // statement is then freed once that call has returned.
-    if (cursor_ && AtWork(*cursor_)) {
+    if (cursor_ && AtWork()) {
         std::shared_ptr<Cursor> held = std::move(cursor_);
         held->GetConnection()->Work().AfterWork([held] {});
     }
     cursor_.reset();
+    partRows_ = 0;
+}
+
+void RowSet::Close() {
+    ReleaseCursor();
+    cache_.reset();
+    connection_.reset();
+    parts_.reset();
+    names_.clear();
+    partFailure_.reset();
+    open_ = false;
     rowCount_ = 0;
     position_ = 0;
+    partFirst_ = 0;
+}
+
+bool RowSet::AtWork() const {
+    const std::shared_ptr<Connection>& connection =
+        cursor_ ? cursor_->GetConnection() : connection_;
+    return connection && connection->Work().AtWork();
+}
+
+bool RowSet::InPart(long row) const {
+    return cursor_ && row >= partFirst_ && row < partFirst_ + partRows_;
+}
+
+void RowSet::ReadPart(long first, long rows) {
+    // The part held goes first, so that the driver never holds two.
+    ReleaseCursor();
+    partFirst_ = first;
+    partFailure_.reset();
+    const std::shared_ptr<Connection> connection = connection_;
+    const QString statement = parts_->part(first, rows);
+    try {
+        Cursor cursor = connection->OpenCursor(statement, Connection::Reading::Positioned);
+        // Closed, or another part read, while this one waited: this result is not wanted.
+        if (!open_ || cursor_ || partFirst_ != first) return;
+        partRows_ = cursor.RowCount();
+        cursor_ = std::make_unique<Cursor>(std::move(cursor));
+        partFailure_.reset();
+    } catch (const DbError& failure) {
+        if (!open_ || cursor_ || partFirst_ != first) return;
+        partFailure_ = failure.Description();
+        return;
+    }
+    // The table has fewer rows than were counted (rows were deleted since): it ends with this
+    // part, or, when the part is empty, where a new count says.
+    if (partRows_ < rows && first + partRows_ < rowCount_) {
+        // The rows read before may have moved too.
+        cache_->Clear();
+        rowCount_ = first + partRows_;
+        if (partRows_ == 0) {
+            try {
+                rowCount_ = std::min(rowCount_, CountRows(*parts_));
+            } catch (const DbError&) {
+                // The part's own end stands.
+            }
+        }
+    }
+}
+
+bool RowSet::ReadPartAt(long row) {
+    RequireOpen();
+    if (!parts_ || row < 0 || row >= rowCount_) return false;
+    if (InPart(row)) return true;
+    const long partRows = wideValues_ ? kFirstPartRows : kPartRows;
+    // Scrolling up, the part ends with the row's block; otherwise it begins with it.
+    long first = row - row % kFirstPartRows;
+    if (cursor_ && row < partFirst_) first = std::max(0L, first + kFirstPartRows - partRows);
+    ReadPart(first, partRows);
+    return InPart(row);
 }
 
 void RowSet::RequireOpen() const {
@@ -70,7 +165,7 @@ long RowSet::RecordCount() const {
 
 int RowSet::FieldCount() const {
     RequireOpen();
-    return cursor_->FieldCount();
+    return static_cast<int>(names_.size());
 }
 
 QString RowSet::FieldName(int column) const {
@@ -80,7 +175,7 @@ QString RowSet::FieldName(int column) const {
                           .arg(column)
                           .arg(FieldCount()));
     }
-    return cursor_->FieldName(column);
+    return names_[static_cast<size_t>(column)];
 }
 
 bool RowSet::Eof() const {
@@ -110,21 +205,40 @@ void RowSet::RequireCell(long row, int column) const {
 }
 
 bool RowSet::CanReadAt(long row) const {
-    return IsOpen() && (cache_->Holds(row) || !AtWork(*cursor_));
+    if (!IsOpen()) return false;
+    if (cache_->Holds(row)) return true;
+    if (AtWork()) return false;
+    return InPart(row) || (parts_ && partFailure_);
+}
+
+bool RowSet::NeedsPartFor(long row) const {
+    return IsOpen() && parts_ && !cache_->Holds(row) && !InPart(row) && !AtWork() && row >= 0 &&
+           row < rowCount_;
 }
 
 void RowSet::WhenReadable(std::function<void()> then) const {
-    if (!IsOpen() || !cursor_->GetConnection()) return then();
-    cursor_->GetConnection()->Work().AfterWork(std::move(then));
+    const std::shared_ptr<Connection>& connection =
+        cursor_ ? cursor_->GetConnection() : connection_;
+    if (!IsOpen() || !connection) return then();
+    connection->Work().AfterWork(std::move(then));
 }
 
 Value RowSet::ValueAt(long row, int column) const {
     RequireCell(row, column);
-    if (!CanReadAt(row)) {
+    if (!cache_->Holds(row) && AtWork()) {
         throw DbError(QStringLiteral(
             "The rows cannot be read now: their connection is at work on another statement."));
     }
-    return cache_->ValueAt(*cursor_, row, column);
+    if (!cache_->Holds(row) && !InPart(row)) {
+        // Reading a part changes what the row set holds, not which rows it has.
+        auto& self = const_cast<RowSet&>(*this);
+        if (!partFailure_) self.ReadPartAt(row);
+        if (!InPart(row) && !cache_->Holds(row)) {
+            throw DbError(
+                partFailure_.value_or(QStringLiteral("Row %1 is no longer in the table").arg(row)));
+        }
+    }
+    return cache_->ValueAt(cursor_.get(), row, column, partFirst_);
 }
 
 }  // namespace tarnwick::db

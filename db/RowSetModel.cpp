@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QPointer>
+#include <QTimer>
 #include <algorithm>
 #include <limits>
 
@@ -10,8 +11,7 @@
 
 namespace tarnwick::db {
 
-RowSetModel::RowSetModel(QObject* parent, int rowsPerPart)
-    : QAbstractTableModel(parent), rowsPerPart_(std::max(rowsPerPart, 1)) {
+RowSetModel::RowSetModel(QObject* parent) : QAbstractTableModel(parent) {
     nullFont_.setItalic(true);
 }
 
@@ -23,7 +23,9 @@ void RowSetModel::SetBaseFont(const QFont& font) {
 void RowSetModel::SetRowSet(std::shared_ptr<RowSet> rowSet) {
     beginResetModel();
     rowSet_ = std::move(rowSet);
-    toldRows_ = std::min(AllRows(), rowsPerPart_);
+    top_ = 0;
+    totalRows_ = TotalRows();
+    shownRows_ = RowsShown(top_, windowRows_);
     endResetModel();
 }
 
@@ -31,28 +33,41 @@ bool RowSetModel::Shows() const {
     return rowSet_ && rowSet_->IsOpen();
 }
 
-int RowSetModel::AllRows() const {
-    if (!Shows()) return 0;
-    // A view counts rows in int; a larger result shows its first rows.
-    const long count = rowSet_->RecordCount();
-    return static_cast<int>(std::min<long>(count, std::numeric_limits<int>::max()));
+long RowSetModel::TotalRows() const {
+    return Shows() ? rowSet_->RecordCount() : 0;
+}
+
+int RowSetModel::RowsShown(long top, int rows) const {
+    const long left = std::max(0L, TotalRows() - top);
+    const long shown = rows < 0 ? left : std::min<long>(left, rows);
+    // A view counts rows in int.
+    return static_cast<int>(std::min<long>(shown, std::numeric_limits<int>::max()));
+}
+
+void RowSetModel::SetWindow(long top, int rows) {
+    top = std::clamp(top, 0L, std::max(0L, TotalRows() - 1));
+    const bool moved = top != top_;
+    top_ = top;
+    windowRows_ = rows;
+    const int shown = RowsShown(top_, windowRows_);
+    if (shown > shownRows_) {
+        beginInsertRows({}, shownRows_, shown - 1);
+        shownRows_ = shown;
+        endInsertRows();
+    } else if (shown < shownRows_) {
+        beginRemoveRows({}, shown, shownRows_ - 1);
+        shownRows_ = shown;
+        endRemoveRows();
+    }
+    if (moved && shownRows_ > 0) {
+        Q_EMIT dataChanged(index(0, 0), index(shownRows_ - 1, std::max(0, columnCount() - 1)));
+        Q_EMIT headerDataChanged(Qt::Vertical, 0, shownRows_ - 1);
+    }
 }
 
 int RowSetModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() || !Shows()) return 0;
-    return toldRows_;
-}
-
-bool RowSetModel::canFetchMore(const QModelIndex& parent) const {
-    return !parent.isValid() && toldRows_ < AllRows();
-}
-
-void RowSetModel::fetchMore(const QModelIndex& parent) {
-    if (!canFetchMore(parent)) return;
-    const int more = std::min(AllRows() - toldRows_, rowsPerPart_);
-    beginInsertRows({}, toldRows_, toldRows_ + more - 1);
-    toldRows_ += more;
-    endInsertRows();
+    return shownRows_;
 }
 
 int RowSetModel::columnCount(const QModelIndex& parent) const {
@@ -66,14 +81,15 @@ QVariant RowSetModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     if (role != Qt::DisplayRole && role != Qt::FontRole && role != Qt::ForegroundRole) return {};
-    if (!rowSet_->CanReadAt(index.row())) {
-        // The row set's connection is at work on another statement: blank for now.
-        ScheduleRefresh(index.row());
+    const long row = top_ + index.row();
+    if (!rowSet_->CanReadAt(row)) {
+        // Its part is not held, or the connection is at work on another statement: blank for now.
+        Fetch(row);
         return {};
     }
     Value value;
     try {
-        value = rowSet_->ValueAt(index.row(), index.column());
+        value = rowSet_->ValueAt(row, index.column());
     } catch (const DbError& failure) {
         // Painting cannot report; the cell shows why it has no value.
         return role == Qt::DisplayRole ? QVariant(failure.Description()) : QVariant();
@@ -100,26 +116,60 @@ QVariant RowSetModel::headerData(int section, Qt::Orientation orientation, int r
         if (section < 0 || section >= columnCount()) return {};
         return rowSet_->FieldName(section);
     }
-    return section + 1;
+    return static_cast<qlonglong>(top_ + section + 1);
 }
 
-void RowSetModel::ScheduleRefresh(long row) const {
-    missedRow_ = row;
-    if (refreshPending_) return;
-    refreshPending_ = true;
-    QPointer<RowSetModel> model(const_cast<RowSetModel*>(this));
-    rowSet_->WhenReadable([this, model] {
-        if (!model) return;
-        refreshPending_ = false;
-        if (!Shows() || missedRow_ >= rowSet_->RecordCount()) return;
-        const int rows = rowCount();
-        const int columns = columnCount();
-        if (rows > 0 && columns > 0) {
-            // const_cast: data() is const, the signal is not; the model itself does not change.
-            Q_EMIT const_cast<RowSetModel*>(this)->dataChanged(index(0, 0),
-                                                               index(rows - 1, columns - 1));
+void RowSetModel::Fetch(long row) const {
+    wantedRow_ = row;
+    if (fetchPending_) return;
+    fetchPending_ = true;
+    // Never from within a view's painting: the part is read from the event loop.
+    // const_cast: data() is const; the model's rows do not change, only what the row set holds.
+    QTimer::singleShot(0, const_cast<RowSetModel*>(this),
+                       [this] { const_cast<RowSetModel*>(this)->ServeFetch(); });
+}
+
+void RowSetModel::ServeFetch() {
+    fetchPending_ = false;
+    if (!Shows()) return;
+    const long row = wantedRow_;
+    // Scrolled away meanwhile: the rows shown now ask for themselves.
+    if (row < top_ || row >= top_ + shownRows_) return Refresh();
+    const std::shared_ptr<RowSet> rows = rowSet_;  // held through the wait
+    if (rows->NeedsPartFor(row)) {
+        try {
+            rows->ReadPartAt(row);
+        } catch (const DbError&) {
+            // Closed meanwhile: there is nothing left to show.
         }
+        if (rows == rowSet_) Refresh();
+        return;
+    }
+    if (rows->CanReadAt(row)) return Refresh();
+    QPointer<RowSetModel> model(this);
+    rows->WhenReadable([model, rows] {
+        if (!model || model->rowSet_ != rows) return;
+        // The rows the connection holds can be read now; a part still to read waits for the loop.
+        if (rows->CanReadAt(model->wantedRow_)) return model->Refresh();
+        model->Fetch(model->wantedRow_);
     });
+}
+
+void RowSetModel::Refresh() {
+    if (!Shows()) return;
+    if (TotalRows() != totalRows_) {
+        // The table ended before the count said: the window is made again over what is there.
+        beginResetModel();
+        totalRows_ = TotalRows();
+        top_ = std::clamp(top_, 0L, std::max(0L, totalRows_ - 1));
+        shownRows_ = RowsShown(top_, windowRows_);
+        endResetModel();
+        if (onTotalChanged_) onTotalChanged_();
+        return;
+    }
+    const int columns = columnCount();
+    if (shownRows_ > 0 && columns > 0)
+        Q_EMIT dataChanged(index(0, 0), index(shownRows_ - 1, columns - 1));
 }
 
 Qt::ItemFlags RowSetModel::flags(const QModelIndex& index) const {

@@ -136,7 +136,14 @@ void DeduplicationRun::OpenPreview(const RunInputs& inputs) {
         const std::optional<QString> zone =
             session_ ? session_->Value(QStringLiteral("time_zone")) : std::nullopt;
         if (zone) Send(TimeZoneStatement(*zone));
-        outcome_.preview = db::OpenRowSet(connection_, PreviewQuery(inputs.newTableName));
+        // The grid reads the table a part at a time; the run knows how many rows it kept when
+        // every step that changed rows counted them.
+        std::optional<long> kept;
+        if (progress_.copied && progress_.deletesComplete && progress_.keyDropped)
+            kept = static_cast<long>(outcome_.RowsKept());
+        auto preview = std::make_shared<db::RowSet>();
+        preview->OpenInParts(TablePartsOf(inputs.newTableName, kept), connection_);
+        outcome_.preview = std::move(preview);
     });
 }
 

@@ -295,8 +295,14 @@ QString TimeZoneStatement(const QString& zone) {
     return QStringLiteral("SET SESSION time_zone = ") + db::QuoteText(zone) + u';';
 }
 
-QString PreviewQuery(const QString& newTable) {
-    return QStringLiteral("SELECT * FROM ") + db::QuoteIdentifier(newTable) + u';';
+QString TablePartQuery(const QString& table, long first, long rows) {
+    return QStringLiteral("SELECT * FROM ") + db::QuoteIdentifier(table) +
+           QStringLiteral(" LIMIT %1, %2;").arg(first).arg(rows);
+}
+
+db::TableParts TablePartsOf(const QString& table, std::optional<long> rows) {
+    return {[table](long first, long count) { return TablePartQuery(table, first, count); },
+            RowCountQuery(table), rows};
 }
 
 QString RowCountQuery(const QString& table) {

@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "db/TableParts.h"
 #include "engine/TableOrder.h"
 
 // Every statement the program sends, as text, in one place: the pages', the survey's and the
@@ -128,7 +129,11 @@ QString SnapshotStatement();
 QString EndSnapshotStatement();
 // Sets the session's time zone (before the preview, back to the zone the run found).
 QString TimeZoneStatement(const QString& zone);
-QString PreviewQuery(const QString& newTable);
+// The grids' reading of a whole table (the new table after a run, the chosen table after "< Back"),
+// a part at a time in the order of `SELECT * FROM table;`: "SELECT * FROM `t` LIMIT first, rows;",
+// and "SELECT COUNT(*) FROM `t`;" when `rows` is not known.
+QString TablePartQuery(const QString& table, long first, long rows);
+db::TableParts TablePartsOf(const QString& table, std::optional<long> rows = std::nullopt);
 // Counts the rows of a table, for a server that does not count the rows its rebuild carried over.
 QString RowCountQuery(const QString& table);
 

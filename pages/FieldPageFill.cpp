@@ -29,7 +29,12 @@ void FillFieldPage(app::GuardedProcedure& proc, const FieldPageFillLines& lines,
         // settings would put on this session.
         if (sources.connection)
             engine::PinSession(*sources.connection, engine::SessionUse::EveryRow);
-        Require(sources.preview).Open(sources.previewStatement, sources.connection);
+        db::RowSet& preview = Require(sources.preview);
+        if (sources.previewParts) {
+            preview.OpenInParts(*sources.previewParts, sources.connection);
+        } else {
+            preview.Open(sources.previewStatement, sources.connection);
+        }
     });
     proc.Step(lines.bind, [&] { wizard.FieldPage().DataGrid1().SetDataSource(sources.preview); });
     proc.Step(lines.openDescribe,

@@ -2,6 +2,9 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
+
+#include "db/TableParts.h"
 
 namespace tarnwick::app {
 class GuardedProcedure;
@@ -36,7 +39,9 @@ struct FieldPageSources {
     std::shared_ptr<db::Connection> connection;
     std::shared_ptr<db::RowSet> preview;
     std::shared_ptr<db::RowSet> fields;
+    // The preview: one statement's rows, or a whole table a part at a time.
     QString previewStatement;
+    std::optional<db::TableParts> previewParts;
     QString describeStatement;
 };
 

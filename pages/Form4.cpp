@@ -74,7 +74,7 @@ void Form4::PushButton2_Click() {
     proc.Step(104, [&] { sources.fields = std::make_shared<db::RowSet>(); });
     engine::OpenWorkingConnection(proc, 106, sources.connection,
                                   wizard_.State().ConnectionSettings());
-    sources.previewStatement = engine::PreviewQuery(wizard_.State().ChosenTable);
+    sources.previewParts = engine::TablePartsOf(wizard_.State().ChosenTable);
     sources.describeStatement = engine::FieldListQuery(wizard_.State().ChosenTable);
     const FieldPageFillLines lines{.show = 114,
                                    .clear = 116,

@@ -245,18 +245,18 @@ TEST(RowBlockCache, KeepsAFewBlocksTheLeastRecentlyUsedGoingFirst) {
     const long block = cursor.RowsPerFetch();
     ASSERT_GT(block, 1);
     RowBlockCache cache(1, block);
-    EXPECT_EQ(cache.ValueAt(cursor, 0, 0), "1");
-    EXPECT_EQ(cache.ValueAt(cursor, block, 0), QString::number(block + 1));
+    EXPECT_EQ(cache.ValueAt(&cursor, 0, 0), "1");
+    EXPECT_EQ(cache.ValueAt(&cursor, block, 0), QString::number(block + 1));
     // The first block is used again, so the second is the oldest when the cache is full.
     for (long b = 2; b <= static_cast<long>(RowBlockCache::kMaxBlocks); ++b) {
-        EXPECT_EQ(cache.ValueAt(cursor, 0, 0), "1");
-        EXPECT_EQ(cache.ValueAt(cursor, b * block + 3, 0), QString::number(b * block + 4));
+        EXPECT_EQ(cache.ValueAt(&cursor, 0, 0), "1");
+        EXPECT_EQ(cache.ValueAt(&cursor, b * block + 3, 0), QString::number(b * block + 4));
     }
     EXPECT_TRUE(cache.Holds(0));
     EXPECT_FALSE(cache.Holds(block));
     EXPECT_TRUE(cache.Holds(static_cast<long>(RowBlockCache::kMaxBlocks) * block));
     // A block read again comes back with the same values; the end of the result is short.
-    EXPECT_EQ(cache.ValueAt(cursor, block + 1, 0), QString::number(block + 2));
-    EXPECT_EQ(cache.ValueAt(cursor, 4999, 0), "5000");
-    EXPECT_THROW(cache.ValueAt(cursor, 5000, 0), DbError);
+    EXPECT_EQ(cache.ValueAt(&cursor, block + 1, 0), QString::number(block + 2));
+    EXPECT_EQ(cache.ValueAt(&cursor, 4999, 0), "5000");
+    EXPECT_THROW(cache.ValueAt(&cursor, 5000, 0), DbError);
 }

@@ -12,6 +12,8 @@
 
 #include "app/SettingsStore.h"
 #include "db/Connection.h"
+#include "db/RowSet.h"
+#include "pages/DataGrid.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"
 #include "pages/Form3.h"
@@ -113,13 +115,14 @@ pages::Form4& PageTest::OnResultPage(const db::ConnectionSettings& login, const 
     return w.ResultPage();
 }
 
-QStringList PageTest::GridRows(const QAbstractItemView& grid) {
+QStringList PageTest::GridRows(const pages::DataGrid& grid) {
+    // Every row of the grid's row set, as its cells show them (Null as "NULL").
     QStringList rows;
-    const QAbstractItemModel* model = grid.model();
-    for (int r = 0; r < model->rowCount(); ++r) {
+    const std::shared_ptr<db::RowSet>& source = grid.DataSource();
+    for (long r = 0; source && r < source->RecordCount(); ++r) {
         QStringList values;
-        for (int c = 0; c < model->columnCount(); ++c)
-            values << model->index(r, c).data().toString();
+        for (int c = 0; c < source->FieldCount(); ++c)
+            values << db::NullToDefault(source->ValueAt(r, c), QStringLiteral("NULL"));
         rows << values.join('|');
     }
     return rows;

@@ -12,6 +12,7 @@
 #include "app/ApplicationFolder.h"
 #include "app/ProgramEnd.h"
 #include "db/ConnectionSettings.h"
+#include "pages/DataGrid.h"
 #include "pages/Wizard.h"
 #include "tests/support/RecordingMessageBoxService.h"
 
@@ -50,7 +51,7 @@ class PageTest : public ::testing::Test {
                                const QStringList& fields);
 
     // The rows a grid shows, each as its cells' texts joined by "|".
-    static QStringList GridRows(const QAbstractItemView& grid);
+    static QStringList GridRows(const pages::DataGrid& grid);
 
     template <class T = QWidget>
     static T& Control(QWidget& page, const char* name) {

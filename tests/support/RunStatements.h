@@ -63,7 +63,7 @@ inline QStringList OrdersRunStatements(const QString& scratch) {
                        "ALTER TABLE " + scratch + " DROP COLUMN `" + temp + "`;",
                        "RENAME TABLE " + scratch + " TO `orders2`;",
                        kPreviewTimeZone,
-                       "SELECT * FROM `orders2`;"};
+                       "SELECT * FROM `orders2` LIMIT 0, 1024;"};
 }
 
 }  // namespace tarnwick::test

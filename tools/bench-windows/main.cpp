@@ -3,8 +3,9 @@
 // memory, and how soon the grid shows its first rows. scripts/bench-windows prepares the server
 // and the table, runs each mode in a process of its own and prints the figures.
 //
-//   --mode run    Finish, then "< Back": max_ui_stall_ms, first_paint_ms, peak_rss_mb_finish,
-//                 peak_rss_mb_back (and notes on standard error)
+//   --mode run    Finish, a tour of the result grid, "< Back", a tour of the field page's grid:
+//                 max_ui_stall_ms, first_paint_ms, peak_rss_mb_finish, peak_rss_mb_back,
+//                 ctrl_end_ms_finish, ctrl_end_ms_back, middle_ms_* (notes on standard error)
 //   --mode close  Finish, and a close sent to the result page 0.5 s after the Copy went out;
 //                 prints close_sent_ns=<CLOCK_REALTIME> just before sending it
 //   --mode driver the driver's own memory for the result page's and the field page's results, and
@@ -13,21 +14,24 @@
 #include <sql.h>
 #include <sqlext.h>
 
-#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QPushButton>
 #include <cstdio>
 #include <ctime>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "app/Application.h"
 #include "db/Connection.h"
+#include "db/RowSet.h"
 #include "db/StatementObserver.h"
 #include "engine/Statements.h"
+#include "pages/DataGrid.h"
 #include "tools/bench-windows/ExecTiming.h"
+#include "tools/bench-windows/GridTour.h"
 #include "tools/bench-windows/UiProbes.h"
 #include "tools/bench-windows/WizardDriver.h"
 
@@ -64,8 +68,13 @@ void Line(const char* name, double value) {
     std::fflush(stdout);
 }
 
-QAbstractItemView& Grid(QWidget& page) {
-    return tools::WizardDriver::Control<QAbstractItemView>(page, "DataGrid1");
+pages::DataGrid& Grid(QWidget& page) {
+    return tools::WizardDriver::Control<pages::DataGrid>(page, "DataGrid1");
+}
+
+// The first statement of a grid over `table`: its first part.
+QString FirstPart(const QString& table) {
+    return engine::TablePartQuery(table, 0, db::RowSet::kFirstPartRows);
 }
 
 // Time from the driver's return of `statement` until the grid has painted rows, or -1.
@@ -79,6 +88,19 @@ double PaintAfter(tools::PaintProbe& probe, const QString& statement) {
     return tools::MillisecondsBetween(exec.returned, probe.PaintedAt());
 }
 
+void Tour(const char* which, pages::DataGrid& grid, tools::StallMeter& stalls) {
+    const double before = stalls.MaxGapMs();
+    const tools::TourTimes times = tools::TourGrid(grid);
+    std::fprintf(stderr,
+                 "# %s grid, %ld rows: last row shown %.0f ms after Ctrl+End, the first again "
+                 "%.0f ms after Ctrl+Home, the middle %.0f ms after the drag began; largest "
+                 "stall so far %.0f ms (%.0f before the tour)\n",
+                 which, grid.TotalRows(), times.toLastRow, times.toFirstRow, times.toMiddle,
+                 stalls.MaxGapMs(), before);
+    Line(std::string("ctrl_end_ms_").append(which).c_str(), times.toLastRow);
+    Line(std::string("middle_ms_").append(which).c_str(), times.toMiddle);
+}
+
 int RunMode(const Options& options) {
     tools::WizardDriver driver;
     QWidget& form4 =
@@ -90,39 +112,44 @@ int RunMode(const Options& options) {
     // Which statement was last sent when the largest stall began, for the notes.
     std::vector<std::pair<Clock::time_point, QString>> sent;
     // The peak until the Preview is sent is that of the key reading; so is the largest stall
-    // until then (the copy, the keys, the deletes, the swap).
+    // until then (the copy, the keys, the deletes, the swap). From there on the peak is the grid's.
     double peakBeforePreview = -1;
     double stallBeforePreview = -1;
     Clock::time_point stallBeforePreviewStart;
+    bool peakReset = false;
     db::StatementObserverScope sentLog([&](const QString& statement) {
         sent.emplace_back(Clock::now(), statement.left(60));
-        if (statement == engine::PreviewQuery(options.newTable)) {
+        if (statement == FirstPart(options.newTable)) {
             peakBeforePreview = tools::PeakResidentMb();
             stallBeforePreview = stalls.MaxGapMs();
             stallBeforePreviewStart = stalls.MaxGapStart();
+            peakReset = tools::ResetPeakResident();
         }
     });
 
     std::fprintf(stderr, "# before Finish: %.0f MB resident\n", tools::ResidentMb());
-    tools::WatchExecution(engine::PreviewQuery(options.newTable));
+    tools::WatchExecution(FirstPart(options.newTable));
     resultGrid.Arm();
     const Clock::time_point finishPressed = Clock::now();
     stalls.Start();
     tools::WizardDriver::Click(form4, "PushButton4");
     const Clock::time_point finishReturned = Clock::now();
-    const double firstPaint = PaintAfter(resultGrid, engine::PreviewQuery(options.newTable));
-    stalls.Stop();
-    const double peakFinish = tools::PeakResidentMb();
+    const double firstPaint = PaintAfter(resultGrid, FirstPart(options.newTable));
     std::fprintf(stderr, "# after Finish: %.0f MB resident\n", tools::ResidentMb());
     std::fprintf(stderr, "# peak until the Preview was sent (the key reading): %.0f MB\n",
                  peakBeforePreview);
-    std::fprintf(
-        stderr, "# Finish took %.0f ms; the result grid has %d rows; the button reads %s\n",
-        tools::MillisecondsBetween(finishPressed, finishReturned), Grid(form4).model()->rowCount(),
-        tools::WizardDriver::Control<QPushButton>(form4, "PushButton4")
-            .text()
-            .toUtf8()
-            .constData());
+    if (!peakReset)
+        std::fprintf(stderr,
+                     "# the peak could not be reset: peak_rss_mb_finish includes the run\n");
+    std::fprintf(stderr,
+                 "# Finish took %.0f ms; the result grid has %ld rows; the button reads %s\n",
+                 tools::MillisecondsBetween(finishPressed, finishReturned), Grid(form4).TotalRows(),
+                 tools::WizardDriver::Control<QPushButton>(form4, "PushButton4")
+                     .text()
+                     .toUtf8()
+                     .constData());
+    Tour("finish", Grid(form4), stalls);
+    const double peakFinish = tools::PeakResidentMb();
 
     const auto describeStall = [&](const char* which, Clock::time_point start) {
         QString before = QStringLiteral("(none)");
@@ -135,22 +162,24 @@ int RunMode(const Options& options) {
                      tools::MillisecondsBetween(Clock::time_point(), start),
                      before.toUtf8().constData());
     };
-    describeStall("", stalls.MaxGapStart());
     describeStall(" before the Preview", stallBeforePreviewStart);
     std::fprintf(stderr, "# the result grid painted %.0f ms after Finish returned\n",
                  tools::MillisecondsBetween(finishReturned, resultGrid.PaintedAt()));
 
     if (!tools::ResetPeakResident())
         std::fprintf(stderr, "# the peak could not be reset: peak_rss_mb_back includes Finish\n");
-    tools::WatchExecution(engine::PreviewQuery(options.table));
+    tools::WatchExecution(FirstPart(options.table));
     fieldGrid.Arm();
     tools::WizardDriver::Click(form4, "PushButton2");
-    const double backPaint = PaintAfter(fieldGrid, engine::PreviewQuery(options.table));
-    const double peakBack = tools::PeakResidentMb();
+    const double backPaint = PaintAfter(fieldGrid, FirstPart(options.table));
     std::fprintf(stderr,
-                 "# after < Back the field grid has %d rows, first painted %.0f ms after "
-                 "its statement returned\n",
-                 Grid(driver.FieldPage()).model()->rowCount(), backPaint);
+                 "# after < Back the field grid has %ld rows, first painted %.0f ms after "
+                 "its first part returned\n",
+                 Grid(driver.FieldPage()).TotalRows(), backPaint);
+    Tour("back", Grid(driver.FieldPage()), stalls);
+    const double peakBack = tools::PeakResidentMb();
+    stalls.Stop();
+    describeStall("", stalls.MaxGapStart());
 
     Line("max_ui_stall_ms", stalls.MaxGapMs());
     Line("max_ui_stall_ms_keys", stallBeforePreview);
@@ -206,10 +235,13 @@ double DriverMb(const db::ConnectionSettings& login, const QString& statement) {
 }
 
 int DriverMode(const Options& options) {
-    std::printf("driver_mb_result=%.0f\n",
-                DriverMb(options.login, engine::PreviewQuery(options.newTable)));
+    // A part of each grid, beside the whole table that one statement would bring.
+    std::printf(
+        "driver_mb_part=%.0f\n",
+        DriverMb(options.login, engine::TablePartQuery(options.table, 0, db::RowSet::kPartRows)));
     std::printf("driver_mb_table=%.0f\n",
-                DriverMb(options.login, engine::PreviewQuery(options.table)));
+                DriverMb(options.login,
+                         QStringLiteral("SELECT * FROM `") + options.table + QStringLiteral("`;")));
     QStringList keys;
     for (const QString& key : options.keys) keys << u'`' + key + u'`';
     std::printf("driver_mb_keys=%.0f\n",
