@@ -8,6 +8,7 @@
 #include <QWindow>
 
 #include "db/Connection.h"
+#include "db/RowSet.h"
 #include "db/StatementObserver.h"
 #include "pages/DataGrid.h"
 #include "pages/Form1.h"
@@ -400,4 +401,42 @@ TEST_F(ResultPage, ExitWhileBackWaitsEndsTheProgram) {
     });
     Click(form4, "PushButton2");
     EXPECT_EQ(exitCodes, std::vector<int>{0});
+}
+
+// The result grid reads a part of the new table as a wait of its own: "< Back" pressed meanwhile
+// goes back as ever, and the grid shows its rows when the page comes again.
+TEST_F(ResultPage, BackWhileTheResultGridReadsAPartWorks) {
+    const db::ConnectionSettings login = Shop();
+    pages::Form4& form4 = OnResultPage(login, "big", {"n"});
+    Click(form4, "PushButton4");
+    ASSERT_EQ(form4.PushButton4().text(), "Exit");
+    pages::DataGrid& grid = form4.DataGrid1();
+    ASSERT_EQ(grid.TotalRows(), 3000);
+    pages::Wizard& w = *wizard;
+    bool pressed = false;
+    bool readingWhenPressed = false;
+    db::StatementObserverScope press([&](const QString& statement) {
+        if (pressed || !statement.startsWith("SELECT * FROM `big2` LIMIT ")) return;
+        pressed = true;
+        QTimer::singleShot(0, [&] {
+            readingWhenPressed = !grid.DataSource()->CanReadAt(2999);
+            Click(form4, "PushButton2");
+        });
+    });
+    grid.setFocus();
+    QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.FieldPage().isVisible(); }, 10000));
+    EXPECT_TRUE(pressed);
+    EXPECT_TRUE(readingWhenPressed);  // the part's statement was still at work
+    EXPECT_EQ(PagesOnScreen(w), std::vector<QString>{"Form3"});
+    EXPECT_EQ(w.FieldPage().DataGrid1().TotalRows(), 3000);
+
+    Click(w.FieldPage(), "PushButton4");
+    ASSERT_TRUE(form4.isVisible());
+    const QAbstractItemModel& lines = *grid.model();
+    const auto lastLine = [&] { return lines.index(lines.rowCount() - 1, 0); };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lastLine().data().toString() == "3000"; }, 10000));
+    EXPECT_EQ(grid.CurrentRow(), 2999);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(exitCodes.empty());
 }
