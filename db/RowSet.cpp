@@ -233,6 +233,7 @@ Value RowSet::ValueAt(long row, int column) const {
         // Reading a part changes what the row set holds, not which rows it has.
         auto& self = const_cast<RowSet&>(*this);
         if (!partFailure_) self.ReadPartAt(row);
+        RequireOpen();  // closed while its part was read
         if (!InPart(row) && !cache_->Holds(row)) {
             throw DbError(
                 partFailure_.value_or(QStringLiteral("Row %1 is no longer in the table").arg(row)));
