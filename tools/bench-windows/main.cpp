@@ -18,6 +18,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QPushButton>
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -88,9 +89,13 @@ double PaintAfter(tools::PaintProbe& probe, const QString& statement) {
     return tools::MillisecondsBetween(exec.returned, probe.PaintedAt());
 }
 
-void Tour(const char* which, pages::DataGrid& grid, tools::StallMeter& stalls) {
+// Tours the grid; returns the largest stall during the tour.
+double Tour(const char* which, pages::DataGrid& grid, tools::StallMeter& stalls) {
     const double before = stalls.MaxGapMs();
+    tools::StallMeter touring;
+    touring.Start();
     const tools::TourTimes times = tools::TourGrid(grid);
+    touring.Stop();
     std::fprintf(stderr,
                  "# %s grid, %ld rows: last row shown %.0f ms after Ctrl+End, the first again "
                  "%.0f ms after Ctrl+Home, the middle %.0f ms after the drag began; largest "
@@ -99,6 +104,7 @@ void Tour(const char* which, pages::DataGrid& grid, tools::StallMeter& stalls) {
                  stalls.MaxGapMs(), before);
     Line(std::string("ctrl_end_ms_").append(which).c_str(), times.toLastRow);
     Line(std::string("middle_ms_").append(which).c_str(), times.toMiddle);
+    return touring.MaxGapMs();
 }
 
 int RunMode(const Options& options) {
@@ -148,7 +154,7 @@ int RunMode(const Options& options) {
                      .text()
                      .toUtf8()
                      .constData());
-    Tour("finish", Grid(form4), stalls);
+    const double scrollFinish = Tour("finish", Grid(form4), stalls);
     const double peakFinish = tools::PeakResidentMb();
 
     const auto describeStall = [&](const char* which, Clock::time_point start) {
@@ -176,13 +182,14 @@ int RunMode(const Options& options) {
                  "# after < Back the field grid has %ld rows, first painted %.0f ms after "
                  "its first part returned\n",
                  Grid(driver.FieldPage()).TotalRows(), backPaint);
-    Tour("back", Grid(driver.FieldPage()), stalls);
+    const double scrollBack = Tour("back", Grid(driver.FieldPage()), stalls);
     const double peakBack = tools::PeakResidentMb();
     stalls.Stop();
     describeStall("", stalls.MaxGapStart());
 
     Line("max_ui_stall_ms", stalls.MaxGapMs());
     Line("max_ui_stall_ms_keys", stallBeforePreview);
+    Line("max_ui_stall_ms_scroll", std::max(scrollFinish, scrollBack));
     Line("peak_rss_mb_keys", peakBeforePreview);
     Line("peak_rss_mb_finish", peakFinish);
     Line("peak_rss_mb_back", peakBack);
