@@ -31,7 +31,6 @@ void RowSet::OpenInParts(TableParts parts, const std::shared_ptr<Connection>& co
     Close();
     Take(connection->OpenCursor(parts.part(0, kFirstPartRows), Connection::Reading::Positioned));
     if (!open_) return;
-    connection_ = connection;
     if (rowCount_ == kFirstPartRows) {
         try {
             rowCount_ = parts.rows ? std::max(*parts.rows, rowCount_) : CountRows(parts);
@@ -62,6 +61,7 @@ void RowSet::Take(Cursor cursor) {
                                              perFetch > 1 ? perFetch : kRowsPerBlockOfWideValues);
     for (int c = 0; c < owned->FieldCount(); ++c) names_.push_back(owned->FieldName(c));
     wideValues_ = perFetch <= 1;
+    connection_ = owned->GetConnection();
     cursor_ = std::move(owned);
     open_ = true;
     rowCount_ = rows;
@@ -98,9 +98,7 @@ void RowSet::Close() {
 }
 
 bool RowSet::AtWork() const {
-    const std::shared_ptr<Connection>& connection =
-        cursor_ ? cursor_->GetConnection() : connection_;
-    return connection && connection->Work().AtWork();
+    return connection_ && connection_->Work().AtWork();
 }
 
 bool RowSet::InPart(long row) const {
@@ -217,10 +215,8 @@ bool RowSet::NeedsPartFor(long row) const {
 }
 
 void RowSet::WhenReadable(std::function<void()> then) const {
-    const std::shared_ptr<Connection>& connection =
-        cursor_ ? cursor_->GetConnection() : connection_;
-    if (!IsOpen() || !connection) return then();
-    connection->Work().AfterWork(std::move(then));
+    if (!IsOpen() || !connection_) return then();
+    connection_->Work().AfterWork(std::move(then));
 }
 
 Value RowSet::ValueAt(long row, int column) const {

@@ -83,13 +83,13 @@ class RowSet {
     void RequireCell(long row, int column) const;
     bool InPart(long row) const;
     bool AtWork() const;
-    // Lets go of the statement held, and of the decoded rows with it when `rows` says so.
+    // Lets go of the statement held (freed once the connection's work has ended).
     void ReleaseCursor();
     void ReadPart(long first, long rows);
     long CountRows(const TableParts& parts) const;  // a wait; throws DbError
 
     std::unique_ptr<Cursor> cursor_;  // the statement held (one part); keeps the connection alive
-    std::shared_ptr<Connection> connection_;
+    std::shared_ptr<Connection> connection_;  // the statements' connection
     std::unique_ptr<RowBlockCache> cache_;
     std::optional<TableParts> parts_;
     std::vector<QString> names_;

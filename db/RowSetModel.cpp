@@ -60,9 +60,15 @@ void RowSetModel::SetWindow(long top, int rows) {
         endRemoveRows();
     }
     if (moved && shownRows_ > 0) {
-        Q_EMIT dataChanged(index(0, 0), index(shownRows_ - 1, std::max(0, columnCount() - 1)));
+        ReadAgain();
         Q_EMIT headerDataChanged(Qt::Vertical, 0, shownRows_ - 1);
     }
+}
+
+void RowSetModel::ReadAgain() {
+    const int columns = columnCount();
+    if (shownRows_ > 0 && columns > 0)
+        Q_EMIT dataChanged(index(0, 0), index(shownRows_ - 1, columns - 1));
 }
 
 int RowSetModel::rowCount(const QModelIndex& parent) const {
@@ -167,9 +173,7 @@ void RowSetModel::Refresh() {
         if (onTotalChanged_) onTotalChanged_();
         return;
     }
-    const int columns = columnCount();
-    if (shownRows_ > 0 && columns > 0)
-        Q_EMIT dataChanged(index(0, 0), index(shownRows_ - 1, columns - 1));
+    ReadAgain();
 }
 
 Qt::ItemFlags RowSetModel::flags(const QModelIndex& index) const {

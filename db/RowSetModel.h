@@ -13,7 +13,7 @@ class RowSet;
 // per record. A Null cell reads "NULL" in grey italics, so it stands apart from an empty text.
 // Cells are read from the row set only when a view asks for them, which is for the rows it shows.
 //
-// The model shows a window of the row set: the rows [Top(), Top() + WindowRows()), numbered in
+// The model shows a window of the row set: the rows [Top(), Top() + rowCount()), numbered in
 // the vertical header as rows of the whole result. A view spends time and memory on every row it
 // is told of (a header of 30,000,000 rows holds the window for most of a second and takes more
 // than 200 MB), so the grid tells it only of the rows it has room for and moves the window as the
@@ -58,6 +58,8 @@ class RowSetModel : public QAbstractTableModel {
     void Fetch(long row) const;
     void ServeFetch();
     void Refresh();
+    // Has the views read every cell shown again.
+    void ReadAgain();
 
     std::shared_ptr<RowSet> rowSet_;
     QFont nullFont_;

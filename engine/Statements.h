@@ -134,7 +134,8 @@ QString TimeZoneStatement(const QString& zone);
 // and "SELECT COUNT(*) FROM `t`;" when `rows` is not known.
 QString TablePartQuery(const QString& table, long first, long rows);
 db::TableParts TablePartsOf(const QString& table, std::optional<long> rows = std::nullopt);
-// Counts the rows of a table, for a server that does not count the rows its rebuild carried over.
+// Counts the rows of a table: for a grid over a whole table, and for a server that does not count
+// the rows its rebuild carried over.
 QString RowCountQuery(const QString& table);
 
 }  // namespace tarnwick::engine

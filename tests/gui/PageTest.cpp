@@ -13,6 +13,7 @@
 #include "app/SettingsStore.h"
 #include "db/Connection.h"
 #include "db/RowSet.h"
+#include "db/RowSetModel.h"
 #include "pages/DataGrid.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"
@@ -122,7 +123,8 @@ QStringList PageTest::GridRows(const pages::DataGrid& grid) {
     for (long r = 0; source && r < source->RecordCount(); ++r) {
         QStringList values;
         for (int c = 0; c < source->FieldCount(); ++c)
-            values << db::NullToDefault(source->ValueAt(r, c), QStringLiteral("NULL"));
+            values << db::NullToDefault(source->ValueAt(r, c),
+                                        QString::fromUtf16(db::kNullCellText));
         rows << values.join('|');
     }
     return rows;
